@@ -1,0 +1,4 @@
+#include "MainApp.h"
+
+// The program's one application object.
+CMainApp theApp;

@@ -1,0 +1,35 @@
+#pragma once
+// The read-only settings of the client: key/value pairs read once from
+// "config.xml" in the current directory. Keys and values are narrow text in
+// the ANSI code page; a missing key reads as the empty string.
+
+#include <map>
+#include <string>
+
+struct IXMLDOMDocument;
+
+class CConfigStore {
+public:
+    // The process's store, created (with COM initialised on the calling
+    // thread) by the first call and never destroyed.
+    static CConfigStore& Instance();
+
+    // A store of its own, empty; Instance() is the one the program uses.
+    CConfigStore() = default;
+    CConfigStore(const CConfigStore&) = delete;
+    CConfigStore& operator=(const CConfigStore&) = delete;
+
+    // Fills the store from "config.xml"; a missing or broken file leaves it as it was.
+    void Load();
+    std::string GetValue(const std::string& key) const;
+    // The executable's directory + "\data\" + login_bg, or "" when the
+    // executable's path has no backslash.
+    std::string GetLoginBgPath() const;
+
+private:
+    void ReadDocument();
+    void PrepareParser();
+
+    std::map<std::string, std::string> m_values;
+    IXMLDOMDocument* m_pDoc = nullptr;
+};

@@ -1,0 +1,6 @@
+# Cross build for 32-bit Windows with the POSIX-threads mingw-w64 compilers.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(CLIENT_TRIPLE i686-w64-mingw32)
+set(CLIENT_WINEARCH win32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

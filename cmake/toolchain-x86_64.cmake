@@ -1,0 +1,6 @@
+# Cross build for 64-bit Windows with the POSIX-threads mingw-w64 compilers.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(CLIENT_TRIPLE x86_64-w64-mingw32)
+set(CLIENT_WINEARCH win64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

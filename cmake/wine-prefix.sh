@@ -1,0 +1,20 @@
+# Creates the Wine prefix named by WINEPREFIX/WINEARCH once and starts its
+# server. The server and Wine's helper processes inherit the descriptors of
+# whoever starts them, so they are started here with every descriptor pointed
+# away from the caller: a test runner reading our output must not wait on them.
+ensure_wine_prefix() {
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    (
+        flock 9
+        if [ ! -f "$WINEPREFIX/.client-ready" ]; then
+            rm -rf "$WINEPREFIX"
+            wineboot -i </dev/null >/dev/null 2>&1 9>&-
+            wineserver -w </dev/null >/dev/null 2>&1 9>&- || true
+            touch "$WINEPREFIX/.client-ready"
+        fi
+        # A persistent server keeps start-up of each program short.
+        # (The lock's descriptor is closed for them, or they would hold it.)
+        wineserver -p </dev/null >/dev/null 2>&1 9>&- || true
+        wine cmd /c exit 0 </dev/null >/dev/null 2>&1 9>&- || true
+    ) 9>"$WINEPREFIX.lock"
+}
