@@ -96,6 +96,15 @@ template <> struct Cracker<WM_LBUTTONDBLCLK> : MouseCracker {};
 template <> struct Cracker<WM_RBUTTONDOWN> : MouseCracker {};
 template <> struct Cracker<WM_RBUTTONUP> : MouseCracker {};
 
+// WM_CTLCOLOR*: HBRUSH handler(CDC* dc, CWnd* control, UINT kind), kind being
+// CTLCOLOR_MSGBOX .. CTLCOLOR_STATIC. Defined in Gdi.h's companion below.
+struct CtlColorCracker {
+    template <class T>
+    static LRESULT Call(T* t, HBRUSH (T::*f)(CDC*, CWnd*, UINT), WPARAM w, LPARAM l);
+};
+template <> struct Cracker<WM_CTLCOLOR> : CtlColorCracker {};
+template <> struct Cracker<WM_REFLECT_BASE + WM_CTLCOLOR> : CtlColorCracker {};
+
 template <UINT Msg, auto F> LRESULT Thunk(CWnd* self, WPARAM w, LPARAM l) {
     using T = typename MemberOf<decltype(F)>::type;
     return Cracker<Msg>::Call(static_cast<T*>(self), F, w, l);

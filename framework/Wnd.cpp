@@ -434,3 +434,7 @@ const char* AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH backgrou
     }
     return it->second.c_str();
 }
+
+HBRUSH CWnd::OnCtlColor(CDC*, CWnd*, UINT) {
+    return reinterpret_cast<HBRUSH>(Default());
+}

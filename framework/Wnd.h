@@ -85,6 +85,9 @@ public:
     std::string GetWindowText() const;
     int MessageBox(const char* text, const char* caption = nullptr, UINT type = MB_OK);
 
+    // The framework's colour handling: default processing of the message.
+    HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT kind);
+
 protected:
     // Called after the object is bound and before its window procedure is replaced.
     virtual void PreSubclassWindow() {}
@@ -108,3 +111,15 @@ private:
 
 // The window procedure of every window bound to an object.
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+#include "Gdi.h"
+
+template <class T>
+LRESULT msgmap_detail::CtlColorCracker::Call(T* t, HBRUSH (T::*f)(CDC*, CWnd*, UINT), WPARAM w,
+                                             LPARAM l) {
+    CDC dc;
+    dc.Attach(reinterpret_cast<HDC>(w));
+    UINT kind = CWnd::GetCurrentMessage()->message - WM_CTLCOLORMSGBOX;
+    return reinterpret_cast<LRESULT>(
+        (t->*f)(&dc, CWnd::FromHandle(reinterpret_cast<HWND>(l)), kind));
+}

@@ -123,7 +123,8 @@ public:
     COwnerDrawButton button;
     bool bindButton = true;
     int parentDraws = 0;
-    std::vector<UINT> colourMessages;
+    std::vector<UINT> colourKinds;
+    std::vector<HWND> colourControls;
 
     void DoDataExchange(CDataExchange* pDX) override {
         if (bindButton)
@@ -133,9 +134,11 @@ public:
         ++parentDraws;
         return TRUE;
     }
-    LRESULT OnCtlColor(WPARAM, LPARAM) {
-        colourMessages.push_back(GetCurrentMessage()->message);
-        return reinterpret_cast<LRESULT>(::GetStockObject(WHITE_BRUSH));
+    HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT kind) {
+        colourKinds.push_back(kind);
+        colourControls.push_back(control->m_hWnd);
+        EXPECT_NE(dc->m_hDC, nullptr);
+        return static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
     }
     static const MessageMap* ThisMessageMap() {
         static const MessageMapEntry entries[] = {
@@ -262,13 +265,14 @@ TEST(MessageMap, EveryControlColourMessageReachesTheColourEntry) {
     CReflectingDialog dialog;
     ASSERT_TRUE(dialog.Create(IDD_TEST_PLAIN));
     HDC dc = ::GetDC(dialog.m_hWnd);
-    dialog.colourMessages.clear();
+    dialog.colourKinds.clear();
     LRESULT brush = dialog.SendMessage(WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc),
                                        reinterpret_cast<LPARAM>(dialog.m_hWnd));
     dialog.SendMessage(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                        reinterpret_cast<LPARAM>(::GetDlgItem(dialog.m_hWnd, IDC_TEST_EDIT)));
     ::ReleaseDC(dialog.m_hWnd, dc);
     EXPECT_EQ(brush, reinterpret_cast<LRESULT>(::GetStockObject(WHITE_BRUSH)));
-    EXPECT_EQ(dialog.colourMessages, (std::vector<UINT>{WM_CTLCOLORDLG, WM_CTLCOLORSTATIC}));
+    EXPECT_EQ(dialog.colourKinds, (std::vector<UINT>{CTLCOLOR_DLG, CTLCOLOR_STATIC}));
+    EXPECT_EQ(dialog.colourControls.back(), ::GetDlgItem(dialog.m_hWnd, IDC_TEST_EDIT));
     dialog.DestroyWindow();
 }
