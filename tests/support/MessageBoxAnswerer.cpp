@@ -1,5 +1,7 @@
 #include "MessageBoxAnswerer.h"
 
+#include "UserInput.h"
+
 namespace {
 
 struct Search {
@@ -25,13 +27,6 @@ std::string TextOf(HWND hWnd) {
     char text[1024] = {};
     ::GetWindowTextA(hWnd, text, sizeof(text));
     return text;
-}
-
-void SendMouseButton(DWORD flags) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    ::SendInput(1, &input, sizeof(input));
 }
 
 } // namespace
@@ -64,11 +59,7 @@ void MessageBoxAnswerer::Click(HWND box) {
     RECT rect;
     ::GetWindowRect(button, &rect);
     ::SetForegroundWindow(box);
-    ::SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-    ::Sleep(50);
-    SendMouseButton(MOUSEEVENTF_LEFTDOWN);
-    ::Sleep(50);
-    SendMouseButton(MOUSEEVENTF_LEFTUP);
+    ClickAt(POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
 }
 
 void MessageBoxAnswerer::Watch() {

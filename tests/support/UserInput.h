@@ -1,0 +1,13 @@
+#pragma once
+// Mouse input as a user gives it: the system's input queue, not messages
+// sent to a window.
+
+#include <windows.h>
+
+void MoveMouseTo(POINT screenPoint);
+void PressLeftButton();
+void ReleaseLeftButton();
+// Moves to the point, presses and releases the left button.
+void ClickAt(POINT screenPoint);
+// The colour X shows at a point of the screen.
+COLORREF ScreenPixel(POINT screenPoint);

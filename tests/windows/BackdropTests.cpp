@@ -1,0 +1,212 @@
+// The translucent backdrop and the colour-keyed content window over it, as
+// real layered windows under the X server.
+
+#include "ImgWnd.h"
+#include "PngFile.h"
+#include "TextConversion.h"
+#include "TempDir.h"
+#include "TranslucentDialog.h"
+#include "UiPump.h"
+#include "UserInput.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+namespace {
+
+constexpr UINT kPlaceholder = 1001;
+constexpr UINT kCloseButton = 1000;
+constexpr UINT kMinimiseButton = 1002;
+constexpr UINT_PTR kCheckTimer = 7;
+
+constexpr UINT32 kOpaqueRed = 0xFFFF0000;
+constexpr UINT32 kClear = 0x00000000;
+constexpr COLORREF kUnderlayColour = RGB(255, 255, 0);
+
+// A content window whose controls sit where the test wants them and which
+// runs the test's checks once the backdrop's loop is running.
+class CTestContent : public CImgWnd {
+public:
+    explicit CTestContent(const std::wstring& image) : CImgWnd(image) {}
+
+    // Run one a timer tick, once the backdrop's loop is running; the
+    // backdrop is closed after the last.
+    std::vector<std::function<void(CTestContent&)>> steps;
+    bool greenPlaceholder = false;
+    bool enterReachedOk = false;
+
+    BOOL OnInitDialog() override {
+        CImgWnd::OnInitDialog();
+        ::MoveWindow(::GetDlgItem(m_hWnd, kPlaceholder), 20, 20, 40, 40, TRUE);
+        ::MoveWindow(::GetDlgItem(m_hWnd, kCloseButton), 20, 100, 30, 20, TRUE);
+        ::MoveWindow(::GetDlgItem(m_hWnd, kMinimiseButton), 150, 100, 30, 20, TRUE);
+        ::SetTimer(m_hWnd, kCheckTimer, 300, nullptr);
+        return TRUE;
+    }
+    HBRUSH OnCtlColorTest(CDC* dc, CWnd* control, UINT kind) {
+        if (greenPlaceholder && kind == CTLCOLOR_STATIC && control->GetDlgCtrlID() == kPlaceholder)
+            return m_green;
+        return CImgWnd::OnCtlColor(dc, control, kind);
+    }
+    void OnTimer() {
+        if (m_inStep)
+            return; // a step that pumps messages sees its own timer again
+        if (m_nextStep < steps.size()) {
+            m_inStep = true;
+            steps[m_nextStep++](*this);
+            m_inStep = false;
+            return;
+        }
+        ::KillTimer(m_hWnd, kCheckTimer);
+        if (m_pBackdrop->m_hWnd)
+            m_pBackdrop->SendMessage(WM_CLOSE);
+    }
+    static const MessageMap* ThisMessageMap() {
+        static const MessageMapEntry entries[] = {
+            OnMessage<WM_CTLCOLOR, &CTestContent::OnCtlColorTest>(),
+            OnMessage<WM_TIMER, &CTestContent::OnTimer>(),
+        };
+        static const MessageMap map{CImgWnd::ThisMessageMap(), entries};
+        return &map;
+    }
+    const MessageMap* GetMessageMap() const override { return ThisMessageMap(); }
+
+private:
+    CBrush m_green{RGB(0, 255, 0)};
+    size_t m_nextStep = 0;
+    bool m_inStep = false;
+};
+
+// A plain window of one colour under the backdrop, to see through it.
+class CUnderlay : public CWnd {
+public:
+    CUnderlay() {
+        RECT rect{0, 0, 400, 300};
+        CreateEx(WS_EX_TOOLWINDOW, AfxRegisterWndClass(0, nullptr, m_brush), "underlay",
+                 WS_POPUP | WS_VISIBLE, rect, nullptr, 0);
+        PumpFor(200);
+    }
+    ~CUnderlay() override { DestroyWindow(); }
+
+private:
+    CBrush m_brush{kUnderlayColour};
+};
+
+class BackdropTest : public ::testing::Test {
+protected:
+    // The client runs in the apartment its configuration store opened.
+    void SetUp() override { ::CoInitialize(nullptr); }
+    void TearDown() override { ::CoUninitialize(); }
+
+    // A 200 x 150 image: the left half opaque red, the right half fully clear.
+    std::wstring HalfOpaqueImage() {
+        std::string path = m_dir.PathOf("half.png");
+        EXPECT_TRUE(
+            WritePng(path, 200, 150, [](int x, int) { return x < 100 ? kOpaqueRed : kClear; }));
+        return ToWide(path, CP_ACP);
+    }
+
+    CGdiplusSession m_gdiplus;
+    TempDir m_dir;
+};
+
+bool SameColour(COLORREF a, COLORREF b) {
+    auto within = [](int x, int y) { return x - y < 8 && y - x < 8; };
+    return within(GetRValue(a), GetRValue(b)) && within(GetGValue(a), GetGValue(b)) &&
+           within(GetBValue(a), GetBValue(b));
+}
+
+std::string Describe(const RECT& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "-" + std::to_string(r.right) +
+           "," + std::to_string(r.bottom);
+}
+
+RECT WindowRect(HWND hWnd) {
+    RECT rect{};
+    ::GetWindowRect(hWnd, &rect);
+    return rect;
+}
+
+} // namespace
+
+TEST_F(BackdropTest, TakesTheImageSizeAndTheContentWindowCoversItAndFollowsMoves) {
+    CTestContent content(HalfOpaqueImage());
+    RECT backdrop{}, contentRect{}, movedBackdrop{}, movedContent{};
+    content.steps.push_back([&](CTestContent& c) {
+        backdrop = WindowRect(c.Backdrop()->m_hWnd);
+        contentRect = WindowRect(c.m_hWnd);
+        c.Backdrop()->SetWindowPos(nullptr, 120, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        movedBackdrop = WindowRect(c.Backdrop()->m_hWnd);
+        movedContent = WindowRect(c.m_hWnd);
+    });
+    EXPECT_EQ(content.DoModal(), IDCANCEL);
+    EXPECT_EQ(backdrop.right - backdrop.left, 200);
+    EXPECT_EQ(backdrop.bottom - backdrop.top, 150);
+    EXPECT_TRUE(::EqualRect(&backdrop, &contentRect))
+        << Describe(backdrop) << " " << Describe(contentRect);
+    EXPECT_EQ(movedBackdrop.left, 120);
+    EXPECT_EQ(movedBackdrop.top, 80);
+    EXPECT_TRUE(::EqualRect(&movedBackdrop, &movedContent))
+        << Describe(movedBackdrop) << " " << Describe(movedContent);
+    EXPECT_EQ(content.m_hWnd, nullptr);
+}
+
+TEST_F(BackdropTest, OpaquePixelsShowTheImageClearOnesAndKeyColouredControlsShowWhatIsBelow) {
+    CUnderlay underlay;
+    CTestContent content(HalfOpaqueImage());
+    content.greenPlaceholder = true;
+    COLORREF opaqueArea = 0, clearArea = 0, keyedControl = 0, plainControl = 0;
+    content.steps.push_back([&](CTestContent& c) {
+        RECT r = WindowRect(c.Backdrop()->m_hWnd);
+        opaqueArea = ScreenPixel({r.left + 80, r.top + 10});
+        clearArea = ScreenPixel({r.left + 150, r.top + 60});
+        keyedControl = ScreenPixel({r.left + 40, r.top + 40});
+        plainControl = ScreenPixel({r.left + 35, r.top + 110});
+    });
+    content.DoModal();
+    EXPECT_TRUE(SameColour(opaqueArea, RGB(255, 0, 0))) << std::hex << opaqueArea;
+    EXPECT_TRUE(SameColour(clearArea, kUnderlayColour)) << std::hex << clearArea;
+    EXPECT_TRUE(SameColour(keyedControl, RGB(255, 0, 0))) << std::hex << keyedControl;
+    EXPECT_FALSE(SameColour(plainControl, RGB(255, 0, 0))) << std::hex << plainControl;
+    EXPECT_FALSE(SameColour(plainControl, RGB(0, 255, 0))) << std::hex << plainControl;
+}
+
+TEST_F(BackdropTest, MissingUndecodableOrHugeImagePushesNothingButTheContentStillShows) {
+    m_dir.Write("truncated.png",
+                std::string_view("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x20\0\0\0\x20\x08\x06", 24));
+    // A header that claims 30000 x 30000 pixels; the pixels are never decoded.
+    std::string huge("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\x75\x30\0\0\x75\x30\x08\x06\0\0\0", 29);
+    m_dir.Write("huge.png", huge);
+    for (const char* name : {"missing.png", "truncated.png", "huge.png"}) {
+        CTestContent content(ToWide(m_dir.PathOf(name), CP_ACP));
+        bool backdropVisible = true, contentVisible = false;
+        content.steps.push_back([&](CTestContent& c) {
+            RECT r = WindowRect(c.Backdrop()->m_hWnd);
+            backdropVisible = r.right - r.left == 200; // never sized by an image
+            contentVisible = c.IsWindowVisible();
+        });
+        EXPECT_EQ(content.DoModal(), IDCANCEL) << name;
+        EXPECT_FALSE(backdropVisible) << name;
+        EXPECT_TRUE(contentVisible) << name;
+    }
+}
+
+TEST_F(BackdropTest, EnterIsIgnoredAndEscapeClosesTheBackdrop) {
+    CTestContent content(HalfOpaqueImage());
+    bool runningAfterEnter = false;
+    bool ranAfterEscape = false;
+    auto pressKey = [](CTestContent& c, WPARAM key) {
+        ::PostMessageA(::GetDlgItem(c.m_hWnd, kCloseButton), WM_KEYDOWN, key, 1);
+    };
+    content.steps.push_back([&](CTestContent& c) { pressKey(c, VK_RETURN); });
+    content.steps.push_back([&](CTestContent& c) {
+        runningAfterEnter = c.IsWindowVisible();
+        pressKey(c, VK_ESCAPE);
+    });
+    content.steps.push_back([&](CTestContent&) { ranAfterEscape = true; });
+    EXPECT_EQ(content.DoModal(), IDCANCEL);
+    EXPECT_TRUE(runningAfterEnter);
+    EXPECT_FALSE(ranAfterEscape);
+}

@@ -1,0 +1,34 @@
+#pragma once
+// An image decoded by GDI+, freed with its owner. Images whose pixels would
+// need more memory than any screen can show are refused before decoding.
+
+#include <windows.h>
+
+#include <string>
+
+namespace Gdiplus {
+class GpImage;
+}
+
+class CGdiplusImage {
+public:
+    CGdiplusImage() = default;
+    ~CGdiplusImage();
+    CGdiplusImage(const CGdiplusImage&) = delete;
+    CGdiplusImage& operator=(const CGdiplusImage&) = delete;
+
+    // Loads the file; false (and no image) when it is missing, undecodable or too large.
+    bool Load(const std::wstring& path);
+    void Free();
+    bool IsLoaded() const { return m_image != nullptr; }
+    // The pixel size; 0 x 0 without an image.
+    SIZE Size() const;
+    // Draws the whole image into the rectangle 0, 0, size on `dc`, unsmoothed.
+    void DrawOn(HDC dc, const SIZE& size) const;
+
+    // The largest side accepted, in pixels.
+    static constexpr UINT kMaxSide = 8192;
+
+private:
+    Gdiplus::GpImage* m_image = nullptr;
+};

@@ -1,0 +1,178 @@
+#include "TranslucentDialog.h"
+
+#include "ImgWnd.h"
+
+#include <cstring>
+
+namespace {
+
+// Posted to itself once shown, to put the content window back on top.
+constexpr UINT kRaiseContent = WM_USER + 0x100;
+
+HICON LoadIconFile(const char* path) {
+    return static_cast<HICON>(::LoadImageA(nullptr, path, IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
+}
+
+using UpdateLayeredWindowFn = BOOL(WINAPI*)(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF,
+                                            BLENDFUNCTION*, DWORD);
+
+// Looked up at run time, as systems without layered windows lack it.
+UpdateLayeredWindowFn FindUpdateLayeredWindow() {
+    HMODULE user32 = ::LoadLibraryA("User32.DLL");
+    return user32 ? reinterpret_cast<UpdateLayeredWindowFn>(
+                        reinterpret_cast<void*>(::GetProcAddress(user32, "UpdateLayeredWindow")))
+                  : nullptr;
+}
+
+// A 32-bit bottom-up DIB section of the given size, every pixel fully transparent.
+HBITMAP CreateTransparentSurface(HDC dc, const SIZE& size) {
+    if (size.cx <= 0 || size.cy <= 0)
+        return nullptr;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = size.cx;
+    info.bmiHeader.biHeight = size.cy;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    info.bmiHeader.biSizeImage = static_cast<DWORD>(4 * size.cx * size.cy);
+    void* bits = nullptr;
+    HBITMAP surface = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (surface && bits)
+        std::memset(bits, 0, info.bmiHeader.biSizeImage);
+    return surface;
+}
+
+} // namespace
+
+CTranslucentDialog::CTranslucentDialog(const std::wstring& imagePath, CImgWnd* content)
+    : CDialog(CImgWnd::kTemplateId, nullptr), m_hIcon(LoadIconFile("data\\main.ico")),
+      m_pContent(content) {
+    m_image.Load(imagePath);
+}
+
+CTranslucentDialog::~CTranslucentDialog() {
+    m_image.Free();
+    if (m_hIcon)
+        ::DestroyIcon(m_hIcon);
+}
+
+const MessageMap* CTranslucentDialog::ThisMessageMap() {
+    static const MessageMapEntry entries[] = {
+        OnMessage<WM_ERASEBKGND, &CTranslucentDialog::OnEraseBkgnd>(),
+        OnMessage<WM_MOVE, &CTranslucentDialog::OnMove>(),
+        OnMessage<WM_SIZE, &CTranslucentDialog::OnSize>(),
+        OnMessage<WM_CREATE, &CTranslucentDialog::OnCreate>(),
+        OnMessage<WM_LBUTTONDOWN, &CTranslucentDialog::OnLButtonDown>(),
+        OnMessage<WM_SHOWWINDOW, &CTranslucentDialog::OnShowWindow>(),
+        OnMessage<kRaiseContent, &CTranslucentDialog::OnRaiseContent>(),
+    };
+    static const MessageMap map{CDialog::ThisMessageMap(), entries};
+    return &map;
+}
+
+LRESULT CTranslucentDialog::OnCreate(WPARAM, LPARAM) {
+    ::SetWindowLongA(m_hWnd, GWL_EXSTYLE, WS_EX_LAYERED);
+    if (Default() == -1)
+        return -1;
+    m_pContent->CreateContent();
+    m_pContent->ShowWindow(SW_SHOW);
+    ModifyStyle(WS_CAPTION, WS_POPUP);
+    return 0;
+}
+
+BOOL CTranslucentDialog::OnInitDialog() {
+    CDialog::OnInitDialog();
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    m_blend.BlendOp = AC_SRC_OVER;
+    m_blend.BlendFlags = 0;
+    m_blend.SourceConstantAlpha = 255;
+    m_blend.AlphaFormat = AC_SRC_ALPHA;
+    Render();
+    return TRUE;
+}
+
+void CTranslucentDialog::OnRenderRequest(std::uintptr_t) {
+    Render();
+}
+
+void CTranslucentDialog::Render() {
+    SIZE size = m_image.Size();
+    if (!(GetExStyle() & WS_EX_LAYERED))
+        ModifyStyleEx(0, WS_EX_LAYERED);
+    HDC windowDc = ::GetDC(m_hWnd);
+    HDC memoryDc = ::CreateCompatibleDC(windowDc);
+    PushImage(windowDc, memoryDc, size);
+    ::DeleteDC(memoryDc);
+    ::ReleaseDC(m_hWnd, windowDc);
+}
+
+void CTranslucentDialog::PushImage(HDC windowDc, HDC memoryDc, const SIZE& size) {
+    HBITMAP surface = CreateTransparentSurface(windowDc, size);
+    if (!surface)
+        return;
+    RECT window;
+    GetWindowRect(&window);
+    POINT destination{window.left, window.top};
+    HGDIOBJ previous = ::SelectObject(memoryDc, surface);
+    m_image.DrawOn(memoryDc, size);
+    if (auto update = FindUpdateLayeredWindow()) {
+        POINT source{0, 0};
+        SIZE pushed = size;
+        update(m_hWnd, windowDc, &destination, &pushed, memoryDc, &source, 0, &m_blend, ULW_ALPHA);
+    }
+    ::SelectObject(memoryDc, previous);
+    ::DeleteObject(surface);
+    // Not every system reports the resize that pushing the image causes
+    // (Wine sends no WM_SIZE for it), so the content window is glued here too.
+    GlueContent();
+}
+
+void CTranslucentDialog::GlueContent() {
+    if (!m_pContent || !m_pContent->m_hWnd)
+        return;
+    RECT client;
+    GetClientRect(&client);
+    ClientToScreen(&client);
+    m_pContent->SetWindowPos(nullptr, client.left, client.top, client.right - client.left,
+                             client.bottom - client.top, SWP_NOZORDER);
+}
+
+LRESULT CTranslucentDialog::OnMove(WPARAM, LPARAM lParam) {
+    LRESULT result = Default();
+    if (m_pContent && m_pContent->m_hWnd)
+        m_pContent->SetWindowPos(nullptr, static_cast<short>(LOWORD(lParam)),
+                                 static_cast<short>(HIWORD(lParam)), 0, 0,
+                                 SWP_NOSIZE | SWP_NOZORDER);
+    return result;
+}
+
+void CTranslucentDialog::OnSize(UINT, int cx, int cy) {
+    Default();
+    if (m_pContent && m_pContent->m_hWnd)
+        m_pContent->SetWindowPos(nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER);
+}
+
+LRESULT CTranslucentDialog::OnShowWindow(WPARAM shown, LPARAM) {
+    LRESULT result = Default();
+    // The content window is owned by this one and so belongs above it, and
+    // it is where the user types. Wine stacks this window on top of it when
+    // its image is pushed, so once shown the content window is activated,
+    // which raises it again there and changes nothing on Windows.
+    if (shown && m_pContent && m_pContent->m_hWnd)
+        ::PostMessageA(m_hWnd, kRaiseContent, 0, 0);
+    return result;
+}
+
+LRESULT CTranslucentDialog::OnRaiseContent(WPARAM, LPARAM) {
+    if (m_pContent && m_pContent->m_hWnd && m_pContent->IsWindowVisible())
+        ::SetWindowPos(m_pContent->m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    return 0;
+}
+
+void CTranslucentDialog::OnLButtonDown(UINT, POINT) {
+    if (m_bDragMove)
+        SendMessage(WM_SYSCOMMAND, SC_MOVE + 2);
+    Default();
+}

@@ -1,0 +1,44 @@
+#pragma once
+// The backdrop of a shaped window: a borderless layered dialog showing one
+// image with per-pixel alpha. It creates the content window over itself,
+// keeps it glued to its own position and size, and lets the user drag both.
+
+#include "Dialog.h"
+#include "GdiplusImage.h"
+#include "RenderListener.h"
+
+#include <string>
+
+class CImgWnd;
+
+class CTranslucentDialog : public CDialog, public IRenderListener {
+public:
+    CTranslucentDialog(const std::wstring& imagePath, CImgWnd* content);
+    ~CTranslucentDialog() override;
+
+    BOOL OnInitDialog() override;
+    // Draws the image and pushes it to the screen.
+    void Render();
+    void OnRenderRequest(std::uintptr_t context) override;
+
+    static const MessageMap* ThisMessageMap();
+    const MessageMap* GetMessageMap() const override { return ThisMessageMap(); }
+
+private:
+    LRESULT OnEraseBkgnd(WPARAM, LPARAM) { return TRUE; }
+    LRESULT OnCreate(WPARAM, LPARAM);
+    LRESULT OnMove(WPARAM, LPARAM);
+    void OnSize(UINT type, int cx, int cy);
+    void OnLButtonDown(UINT flags, POINT point);
+    LRESULT OnShowWindow(WPARAM shown, LPARAM);
+    LRESULT OnRaiseContent(WPARAM, LPARAM);
+    void PushImage(HDC windowDc, HDC memoryDc, const SIZE& size);
+    // Puts the content window exactly over this window's client area.
+    void GlueContent();
+
+    HICON m_hIcon = nullptr;
+    CGdiplusImage m_image;
+    BLENDFUNCTION m_blend{};
+    bool m_bDragMove = true;
+    CImgWnd* m_pContent = nullptr;
+};
