@@ -52,9 +52,9 @@ inline POINT PointFrom(LPARAM lParam) {
     return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
 }
 
-// Default cracker: raw (wParam, lParam) handlers returning LRESULT, or
-// handlers taking nothing.
-template <UINT Msg> struct Cracker {
+// Handlers every message may use: raw (wParam, lParam) ones returning
+// LRESULT, and ones taking nothing.
+struct RawCracker {
     template <class T>
     static LRESULT Call(T* t, LRESULT (T::*f)(WPARAM, LPARAM), WPARAM w, LPARAM l) {
         return (t->*f)(w, l);
@@ -68,14 +68,18 @@ template <UINT Msg> struct Cracker {
     }
 };
 
-template <> struct Cracker<WM_SIZE> {
+template <UINT Msg> struct Cracker : RawCracker {};
+
+template <> struct Cracker<WM_SIZE> : RawCracker {
+    using RawCracker::Call;
     template <class T> static LRESULT Call(T* t, void (T::*f)(UINT, int, int), WPARAM w, LPARAM l) {
         (t->*f)(static_cast<UINT>(w), static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l)));
         return 0;
     }
 };
 
-template <> struct Cracker<WM_SYSCOMMAND> {
+template <> struct Cracker<WM_SYSCOMMAND> : RawCracker {
+    using RawCracker::Call;
     template <class T> static LRESULT Call(T* t, void (T::*f)(UINT, LPARAM), WPARAM w, LPARAM l) {
         (t->*f)(static_cast<UINT>(w), l);
         return 0;
@@ -83,7 +87,8 @@ template <> struct Cracker<WM_SYSCOMMAND> {
 };
 
 // Mouse messages: key flags and client point.
-struct MouseCracker {
+struct MouseCracker : RawCracker {
+    using RawCracker::Call;
     template <class T> static LRESULT Call(T* t, void (T::*f)(UINT, POINT), WPARAM w, LPARAM l) {
         (t->*f)(static_cast<UINT>(w), PointFrom(l));
         return 0;
@@ -98,7 +103,8 @@ template <> struct Cracker<WM_RBUTTONUP> : MouseCracker {};
 
 // WM_CTLCOLOR*: HBRUSH handler(CDC* dc, CWnd* control, UINT kind), kind being
 // CTLCOLOR_MSGBOX .. CTLCOLOR_STATIC. Defined in Gdi.h's companion below.
-struct CtlColorCracker {
+struct CtlColorCracker : RawCracker {
+    using RawCracker::Call;
     template <class T>
     static LRESULT Call(T* t, HBRUSH (T::*f)(CDC*, CWnd*, UINT), WPARAM w, LPARAM l);
 };

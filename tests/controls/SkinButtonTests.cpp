@@ -1,0 +1,200 @@
+// The bitmap-skinned button: what it draws in each state, driven by real
+// mouse input, and its check, radio and tooltip behaviour.
+
+#include "BitmapFile.h"
+#include "Pixels.h"
+#include "SkinButton.h"
+#include "TempDir.h"
+#include "TestParent.h"
+#include "UiPump.h"
+#include "UserInput.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr COLORREF kNormal = RGB(200, 0, 0);
+constexpr COLORREF kDown = RGB(0, 0, 200);
+constexpr COLORREF kOver = RGB(0, 160, 0);
+constexpr UINT kButtonId = 3001;
+constexpr int kLeft = 300;
+constexpr int kTop = 200;
+
+// Counts the clicks its buttons report.
+class CClickCounter : public CTestParent {
+public:
+    CClickCounter() : CTestParent(kLeft, kTop, 300, 200, RGB(255, 255, 255)) {}
+    std::vector<UINT> clicks;
+    void OnClicked() { clicks.push_back(LOWORD(GetCurrentMessage()->wParam)); }
+    static const MessageMap* ThisMessageMap() {
+        static const MessageMapEntry entries[] = {
+            OnCommand<BN_CLICKED, 3000, &CClickCounter::OnClicked, 3099>(),
+        };
+        static const MessageMap map{CTestParent::ThisMessageMap(), entries};
+        return &map;
+    }
+    const MessageMap* GetMessageMap() const override { return ThisMessageMap(); }
+};
+
+std::string SolidBmp(COLORREF colour, int width = 60, int height = 30) {
+    return BmpFile(std::vector<std::vector<COLORREF>>(
+        static_cast<size_t>(height), std::vector<COLORREF>(static_cast<size_t>(width), colour)));
+}
+
+class SkinButtonTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_normal = m_dir.Write("normal.bmp", SolidBmp(kNormal));
+        m_down = m_dir.Write("down.bmp", SolidBmp(kDown));
+        m_over = m_dir.Write("over.bmp", SolidBmp(kOver));
+        // Park the pointer away from everything.
+        MoveMouseTo({5, 5});
+    }
+
+    // A skin button of `style` at (20, 20), 60 x 30, in the parent.
+    CxSkinButton& AddButton(UINT id, DWORD style, int left = 20, int top = 20) {
+        HWND hWnd = m_parent.CreateChild("Button", "", style, {left, top, left + 60, top + 30}, id);
+        m_buttons.push_back(std::make_unique<CxSkinButton>());
+        m_buttons.back()->SubclassWindow(hWnd);
+        return *m_buttons.back();
+    }
+    POINT ScreenPoint(int x, int y) const { return {kLeft + x, kTop + y}; }
+    // The colour in the middle of the button at (20, 20), once it has been drawn.
+    COLORREF CentreColour(COLORREF expected) {
+        CScreenShot shot = WaitForScreen(
+            m_parent.m_hWnd, [&](const CScreenShot& s) { return s.At(50, 35) == expected; });
+        return shot.At(50, 35);
+    }
+
+    TempDir m_dir;
+    std::string m_normal, m_down, m_over;
+    CClickCounter m_parent;
+    std::vector<std::unique_ptr<CxSkinButton>> m_buttons;
+};
+
+} // namespace
+
+TEST_F(SkinButtonTest, StatesFollowTheMouseAndReleaseOffTheButtonGivesNoClick) {
+    CxSkinButton& button = AddButton(kButtonId, BS_PUSHBUTTON);
+    button.SetImageFiles(m_normal.c_str(), m_down.c_str(), m_over.c_str());
+    button.Invalidate();
+    EXPECT_EQ(CentreColour(kNormal), kNormal);
+
+    MoveMouseTo(ScreenPoint(50, 35));
+    EXPECT_EQ(CentreColour(kOver), kOver);
+    EXPECT_TRUE(button.IsHovering());
+
+    PressLeftButton();
+    EXPECT_EQ(CentreColour(kDown), kDown);
+    EXPECT_FALSE(button.IsHovering()); // cleared by the press
+
+    MoveMouseTo(ScreenPoint(200, 150)); // dragged off: no longer pushed
+    EXPECT_EQ(CentreColour(kNormal), kNormal);
+    MoveMouseTo(ScreenPoint(55, 30)); // and back
+    EXPECT_EQ(CentreColour(kDown), kDown);
+    MoveMouseTo(ScreenPoint(200, 150));
+    EXPECT_EQ(CentreColour(kNormal), kNormal);
+    ReleaseLeftButton();
+    PumpFor(200);
+    EXPECT_TRUE(m_parent.clicks.empty());
+
+    ClickAt(ScreenPoint(50, 35));
+    PumpUntil([&] { return !m_parent.clicks.empty(); }, 3000);
+    EXPECT_EQ(m_parent.clicks, std::vector<UINT>{kButtonId});
+    // After a click the normal image shows until the pointer moves again.
+    EXPECT_EQ(CentreColour(kNormal), kNormal);
+    MoveMouseTo(ScreenPoint(52, 36));
+    EXPECT_EQ(CentreColour(kOver), kOver);
+}
+
+TEST_F(SkinButtonTest, DoubleClickGivesTwoClicks) {
+    AddButton(kButtonId, BS_PUSHBUTTON)
+        .SetImageFiles(m_normal.c_str(), m_down.c_str(), m_over.c_str());
+    ClickAt(ScreenPoint(50, 35));
+    ClickAt(ScreenPoint(50, 35));
+    PumpUntil([&] { return m_parent.clicks.size() >= 2; }, 3000);
+    EXPECT_EQ(m_parent.clicks.size(), 2u);
+}
+
+TEST_F(SkinButtonTest, MissingEmptyOrBrokenImagesAreDrawnInTheFaceColour) {
+    COLORREF face = ::GetSysColor(COLOR_BTNFACE);
+    std::string truncated = m_dir.Write("truncated.bmp", SolidBmp(kNormal).substr(0, 80));
+    std::string notBitmap = m_dir.Write("text.bmp", "this is no bitmap");
+    CxSkinButton& button = AddButton(kButtonId, BS_PUSHBUTTON);
+    for (const std::string& normal : {m_dir.PathOf("missing.bmp"), truncated, notBitmap}) {
+        button.SetImageFiles(normal.c_str(), m_down.c_str(), m_over.c_str());
+        button.Invalidate();
+        EXPECT_EQ(CentreColour(face), face) << normal;
+    }
+    // No normal image: even the over image is not used.
+    MoveMouseTo(ScreenPoint(50, 35));
+    PumpUntil([&] { return button.IsHovering(); }, 3000);
+    EXPECT_EQ(CentreColour(face), face);
+    // Null paths leave every image empty; a second call drops the earlier images.
+    button.SetImageFiles(m_normal.c_str(), nullptr, nullptr);
+    button.SetImageFiles(nullptr, nullptr, nullptr);
+    button.Invalidate();
+    EXPECT_EQ(CentreColour(face), face);
+}
+
+TEST_F(SkinButtonTest, PushButtonStaysUncheckedAndCheckKindToggles) {
+    CxSkinButton& push = AddButton(kButtonId, BS_PUSHBUTTON);
+    EXPECT_EQ(push.Kind(), 0);
+    push.SendMessage(BM_SETCHECK, 1);
+    EXPECT_EQ(push.SendMessage(BM_GETCHECK), 0);
+
+    CxSkinButton& check = AddButton(3002, BS_AUTOCHECKBOX, 100, 20);
+    EXPECT_EQ(check.Kind(), 2);
+    EXPECT_EQ(check.GetStyle() & 0x0F, static_cast<DWORD>(BS_OWNERDRAW));
+    ClickAt(ScreenPoint(130, 35));
+    PumpUntil([&] { return check.IsChecked(); }, 3000);
+    EXPECT_EQ(check.SendMessage(BM_GETCHECK), 1);
+    ClickAt(ScreenPoint(130, 35));
+    PumpUntil([&] { return !check.IsChecked(); }, 3000);
+    EXPECT_EQ(check.SendMessage(BM_GETCHECK), 0);
+    // The space bar steps it too.
+    check.SendMessage(WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_TRUE(check.IsChecked());
+}
+
+TEST_F(SkinButtonTest, CheckingARadioUnchecksTheRestOfItsGroup) {
+    CxSkinButton& first = AddButton(3003, BS_AUTORADIOBUTTON | WS_GROUP, 20, 100);
+    CxSkinButton& second = AddButton(3004, BS_AUTORADIOBUTTON, 100, 100);
+    AddButton(3005, BS_PUSHBUTTON | WS_GROUP, 180, 100);
+    EXPECT_EQ(first.Kind(), 4);
+    first.SendMessage(BM_SETCHECK, 1);
+    ClickAt(ScreenPoint(130, 115));
+    PumpUntil([&] { return second.IsChecked() && !first.IsChecked(); }, 3000);
+    EXPECT_TRUE(second.IsChecked());
+    EXPECT_FALSE(first.IsChecked());
+}
+
+TEST_F(SkinButtonTest, TooltipIsCreatedOnceAndItsTextReplaced) {
+    CxSkinButton& button = AddButton(kButtonId, BS_PUSHBUTTON);
+    button.SetTipText("MiniWindow");
+    ASSERT_NE(button.ToolTip().m_hWnd, nullptr);
+    HWND tip = button.ToolTip().m_hWnd;
+    EXPECT_EQ(button.ToolTip().GetText(&button), "MiniWindow");
+    button.SetTipText("closewindow");
+    EXPECT_EQ(button.ToolTip().m_hWnd, tip);
+    EXPECT_EQ(button.ToolTip().GetText(&button), "closewindow");
+}
+
+TEST(BitmapFileCheck, OnlyTheWholeFileIsComplete) {
+    std::string file = SolidBmp(kNormal, 7, 5);
+    auto bytes = [](const std::string& s) {
+        return std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(s.data()),
+                                             s.size());
+    };
+    EXPECT_TRUE(IsCompleteBitmap(bytes(file)));
+    for (size_t length = 0; length < file.size(); ++length)
+        EXPECT_FALSE(IsCompleteBitmap(bytes(file.substr(0, length)))) << length;
+    std::string lying = file;
+    lying[22] = '\x7F'; // a height far beyond the pixels present
+    EXPECT_FALSE(IsCompleteBitmap(bytes(lying)));
+    EXPECT_FALSE(IsCompleteBitmap(bytes("BM but nothing more")));
+}
