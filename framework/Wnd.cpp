@@ -68,6 +68,7 @@ CWnd::~CWnd() {
         DestroyWindow();
     if (m_hWnd)
         Detach();
+    ReleaseControlSite();
 }
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd) {

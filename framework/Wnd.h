@@ -4,9 +4,12 @@
 // of a handle.
 
 #include "Afx.h"
+#include "EventSinkMap.h"
 #include "MessageMap.h"
 
 #include <string>
+
+class COleControlSite;
 
 class CWnd {
 public:
@@ -58,6 +61,22 @@ public:
     static const MessageMap* ThisMessageMap();
     virtual const MessageMap* GetMessageMap() const { return ThisMessageMap(); }
 
+    // ActiveX control hosting (after AfxEnableControlContainer): creates this
+    // window as the container of a new control `clsid`, which fills it, and
+    // routes the control's events to the event sink map of `parent`. On
+    // failure nothing is left: no window, no control.
+    BOOL CreateControl(REFCLSID clsid, const char* windowName, DWORD style, const RECT& rect,
+                       CWnd* parent, UINT id);
+    // The hosted control (no reference added), or null.
+    IUnknown* GetControlUnknown() const;
+    // The site of the hosted control, or null.
+    COleControlSite* GetControlSite() const { return m_pCtrlSite; }
+    static const EventSinkMap* ThisEventSinkMap();
+    virtual const EventSinkMap* GetEventSinkMap() const { return ThisEventSinkMap(); }
+    // Runs the event sink map entry of this window for event `dispid` of its
+    // control `id`; DISP_E_MEMBERNOTFOUND when there is none.
+    HRESULT OnControlEvent(UINT id, DISPID dispid, DISPPARAMS* params);
+
     // Thin operations.
     CWnd* GetParent() const;
     CWnd* GetDlgItem(int id) const;
@@ -107,6 +126,9 @@ private:
     void OnNcDestroyCleanup();
     void SubclassProcedure();
     const MessageMapEntry* FindHandler(UINT message, UINT code, UINT id) const;
+    void ReleaseControlSite();
+
+    COleControlSite* m_pCtrlSite = nullptr; // one reference
 };
 
 // The window procedure of every window bound to an object.

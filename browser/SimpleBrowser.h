@@ -1,0 +1,119 @@
+#pragma once
+// SimpleBrowser: the child window through which the windows show web pages.
+// It takes the place of a placeholder control, hosts the web browser control
+// in an inner window, installs the document host UI handler (and with it
+// window.external) into every new top-level document, tells its parent about
+// browser events with WM_NOTIFY, reloads every later completed top-level
+// document once, and watches top-level navigations for the hand-over to the
+// external game program.
+
+#include "DocHostUIHandler.h"
+#include "Wnd.h"
+
+#include <exdisp.h>
+
+#include <string>
+
+class SimpleBrowser : public CWnd {
+public:
+    // WM_NOTIFY codes sent to the parent.
+    enum NotificationCode : UINT {
+        DocumentComplete = 1,
+        DownloadBegin = 2,
+        ProgressChange = 3,
+        DownloadComplete = 4,
+        NavigateComplete2 = 5,
+        StatusTextChange = 6,
+        TitleChange = 7,
+        PrintTemplateInstantiation = 8,
+        PrintTemplateTeardown = 9,
+    };
+
+    // The record a notification's lParam points to, valid during the send.
+    struct Notification {
+        NMHDR hdr;
+        std::string url;
+        std::string frame;
+        void* post_data;
+        DWORD post_data_size;
+        std::string headers;
+        LONG progress;
+        LONG progress_max;
+        std::string text;
+    };
+
+    SimpleBrowser();
+    ~SimpleBrowser() override;
+
+    // Replaces the parent's control `placeholderId` with the browser, on the
+    // rectangle x, y, width, height (in screen coordinates for placeholder
+    // 1001), and starts navigating to `url`. FALSE, leaving no window, when
+    // the placeholder, a window, the control or its interfaces are missing.
+    BOOL CreateBrowser(const char* url, int x, int y, int width, int height, CWnd* parent,
+                       UINT placeholderId);
+    void Navigate(const char* url);
+    void Refresh();
+
+    // Browser events of the top-level frame (and the frame-less ones). All
+    // but OnBeforeNavigate2 notify the parent; OnBeforeNavigate2 returns
+    // whether to cancel the navigation.
+    virtual bool OnBeforeNavigate2(std::string url, std::string frame, void* postData,
+                                   DWORD postDataSize, std::string headers);
+    virtual void OnDocumentComplete(std::string url);
+    virtual void OnDownloadBegin();
+    virtual void OnProgressChange(LONG progress, LONG progressMax);
+    virtual void OnDownloadComplete();
+    virtual void OnNavigateComplete2(std::string url);
+    virtual void OnStatusTextChange(std::string text);
+    virtual void OnTitleChange(std::string text);
+    virtual void OnPrintTemplateInstantiation();
+    virtual void OnPrintTemplateTeardown();
+
+    BOOL PreTranslateMessage(MSG* msg) override;
+    static const MessageMap* ThisMessageMap();
+    const MessageMap* GetMessageMap() const override { return ThisMessageMap(); }
+    static const EventSinkMap* ThisEventSinkMap();
+    const EventSinkMap* GetEventSinkMap() const override { return ThisEventSinkMap(); }
+
+    std::string m_url;
+    CWnd m_wndBrowser;
+    IWebBrowser2* m_pBrowser = nullptr; // one reference
+    CDocHostUIHandler* m_pUIHandler;    // one reference
+    std::string m_launchParams;
+    IDispatch* m_pBrowserDispatch = nullptr; // one reference
+    std::string m_firstDocUrl;
+
+    // Set by the first top-level navigation to an address containing
+    // "web\main", in any host; never cleared.
+    static bool s_launchArmed;
+
+protected:
+    void PostNcDestroy() override;
+
+private:
+    void OnSize(UINT type, int cx, int cy);
+
+    void OnEventBeforeNavigate2(IDispatch* frame, VARIANT* url, VARIANT* flags,
+                                VARIANT* targetFrame, VARIANT* postData, VARIANT* headers,
+                                VARIANT_BOOL* cancel);
+    void OnEventDocumentComplete(IDispatch* frame, VARIANT* url);
+    void OnEventDownloadBegin();
+    void OnEventProgressChange(long progress, long progressMax);
+    void OnEventDownloadComplete();
+    void OnEventNavigateComplete2(IDispatch* frame, VARIANT* url);
+    void OnEventStatusTextChange(const char* text);
+    void OnEventTitleChange(const char* text);
+    void OnEventPrintTemplateInstantiation(IDispatch* ignored);
+    void OnEventPrintTemplateTeardown(IDispatch* ignored);
+
+    bool IsTopLevel(IDispatch* frame) const;
+    void InstallUIHandler();
+    void ReleaseBrowser();
+    // Sends notification `code` with the record filled by `fill`.
+    template <class Fill> void Notify(UINT code, Fill fill);
+    void Notify(UINT code);
+
+    // The reload this host started and whose own completion is still to come.
+    bool m_reloadPending = false;
+    std::string m_reloadUrl;
+};
