@@ -1,6 +1,7 @@
 #include "MainApp.h"
 
 #include "ConfigStore.h"
+#include "MainDlg.h"
 
 #include <commctrl.h>
 #include <gdiplus.h>
@@ -38,7 +39,15 @@ BOOL CMainApp::InitInstance() {
     CConfigStore::Instance().Load();
     // GDI+ must run before the login window loads its backdrop image.
     StartGdiplus();
+    RunLoginWindow();
+    // Every message has been pumped by the windows' own modal loops.
     return FALSE;
+}
+
+void CMainApp::RunLoginWindow() {
+    CMainDlg login;
+    m_pMainWnd = &login;
+    login.DoModal();
 }
 
 int CMainApp::ExitInstance() {

@@ -13,6 +13,10 @@ public:
 
     BOOL InitInstance() override;
     int ExitInstance() override;
+
+private:
+    // Runs the login window modally; returns when its loop has ended.
+    void RunLoginWindow();
 };
 
 // Token of the running GDI+, from start-up until ExitInstance.

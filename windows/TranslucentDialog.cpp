@@ -148,10 +148,16 @@ LRESULT CTranslucentDialog::OnMove(WPARAM, LPARAM lParam) {
     return result;
 }
 
-void CTranslucentDialog::OnSize(UINT, int cx, int cy) {
+void CTranslucentDialog::OnSize(UINT type, int cx, int cy) {
     Default();
     if (m_pContent && m_pContent->m_hWnd)
         m_pContent->SetWindowPos(nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER);
+    // Windows hides owned windows with their minimised owner and shows them
+    // again on restore; Wine leaves them, so it is asked to here.
+    if (type == SIZE_MINIMIZED)
+        ::ShowOwnedPopups(m_hWnd, FALSE);
+    else if (type == SIZE_RESTORED)
+        ::ShowOwnedPopups(m_hWnd, TRUE);
 }
 
 LRESULT CTranslucentDialog::OnShowWindow(WPARAM shown, LPARAM) {

@@ -1,7 +1,11 @@
 // The real client started as a child process, as a user starts it.
 
 #include "ChildProcess.h"
+#include "MessageBoxAnswerer.h"
+#include "PngFile.h"
 #include "TempDir.h"
+#include "UiPump.h"
+#include "UserInput.h"
 
 #include <gtest/gtest.h>
 
@@ -11,27 +15,81 @@ std::string ClientPath() {
     return ProgramDirectory() + "\\client.exe";
 }
 
-// Runs the client in `directory` and returns its exit status; fails the test
-// if it does not end within a minute.
-DWORD RunClientIn(const std::string& directory) {
-    ChildProcess client(ClientPath(), "", directory);
-    EXPECT_TRUE(client.Started());
-    EXPECT_TRUE(client.WaitForExit(60000));
-    return client.ExitCode();
+constexpr int kCloseX = 160, kCloseY = 10, kMinX = 120, kMinY = 10, kButtonSide = 30;
+
+// The release layout in `dir` (the client beside config.xml and data\), with
+// a login skin: a 240 x 180 opaque backdrop, the two buttons at known places
+// and a browser area; the page address leads nowhere.
+void WriteLoginSkin(const TempDir& dir) {
+    ASSERT_TRUE(::CopyFileA(ProgramDirectory().append("\\client.exe").c_str(),
+                            dir.PathOf("client.exe").c_str(), FALSE));
+    CGdiplusSession gdiplus;
+    dir.Write("data\\bg.png", "");
+    ASSERT_TRUE(
+        WritePng(dir.PathOf("data\\bg.png"), 240, 180, [](int, int) { return 0xFF2040A0u; }));
+    auto button = [&](const char* stem, int x, int y) {
+        std::string s = stem;
+        return "<" + s + "_posx>" + std::to_string(x) + "</" + s + "_posx><" + s + "_posy>" +
+               std::to_string(y) + "</" + s + "_posy><" + s + "_width>" +
+               std::to_string(kButtonSide) + "</" + s + "_width><" + s + "_height>" +
+               std::to_string(kButtonSide) + "</" + s + "_height>";
+    };
+    dir.Write("config.xml", "<config><login_url>about:blank</login_url><login_bg>bg.png</login_bg>"
+                            "<login_browserctrl_posx>10</login_browserctrl_posx>"
+                            "<login_browserctrl_posy>50</login_browserctrl_posy>"
+                            "<login_browserctrl_width>200</login_browserctrl_width>"
+                            "<login_browserctrl_height>100</login_browserctrl_height>" +
+                                button("login_minibtn", kMinX, kMinY) +
+                                button("login_closebtn", kCloseX, kCloseY) + "</config>");
+}
+
+struct LoginWindows {
+    HWND backdrop = nullptr;
+    HWND content = nullptr;
+};
+
+struct LoginSearch {
+    DWORD processId;
+    LoginWindows found;
+};
+
+BOOL CALLBACK FindLoginWindows(HWND hWnd, LPARAM lParam) {
+    auto* search = reinterpret_cast<LoginSearch*>(lParam);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(hWnd, &owner);
+    if (owner == search->processId && ::IsWindowVisible(hWnd) && ::GetDlgItem(hWnd, 1000) &&
+        ::GetWindow(hWnd, GW_OWNER)) {
+        search->found.content = hWnd;
+        search->found.backdrop = ::GetWindow(hWnd, GW_OWNER);
+    }
+    return TRUE;
+}
+
+// The client's login windows once both show, or nulls after 30 seconds.
+LoginWindows WaitForLoginWindow(const ChildProcess& client) {
+    LoginSearch search{client.Id(), {}};
+    PumpUntil(
+        [&] {
+            ::EnumWindows(&FindLoginWindows, reinterpret_cast<LPARAM>(&search));
+            return search.found.content && ::IsWindowVisible(search.found.backdrop);
+        },
+        30000);
+    PumpFor(300);
+    return search.found;
+}
+
+POINT ButtonCentre(HWND content, int x, int y) {
+    POINT point{x + kButtonSide / 2, y + kButtonSide / 2};
+    ::ClientToScreen(content, &point);
+    return point;
 }
 
 } // namespace
 
-TEST(ClientProcess, StartsWithAConfigurationAndEndsThroughTheNormalPath) {
-    TempDir dir;
-    dir.Write("config.xml", "<config><login_url>http://127.0.0.1/login.html</login_url>"
-                            "<login_bg>bg.png</login_bg></config>");
-    EXPECT_EQ(RunClientIn(dir.Path()), 0u);
-}
-
-TEST(ClientProcess, MissingOrHostileConfigurationStillEndsNormally) {
+TEST(ClientProcess, MissingOrHostileConfigurationStillShowsTheLoginWindow) {
     TempDir empty;
-    EXPECT_EQ(RunClientIn(empty.Path()), 0u);
+    ChildProcess bare(ClientPath(), "", empty.Path());
+    EXPECT_NE(WaitForLoginWindow(bare).content, nullptr);
 
     TempDir hostile;
     std::string laughs = "<?xml version=\"1.0\"?><!DOCTYPE c [<!ENTITY a \"aaaaaaaaaa\">";
@@ -44,5 +102,83 @@ TEST(ClientProcess, MissingOrHostileConfigurationStillEndsNormally) {
         }() + "\">";
     laughs += "]><c><login_url>&k;</login_url></c>";
     hostile.Write("config.xml", laughs);
-    EXPECT_EQ(RunClientIn(hostile.Path()), 0u);
+    ChildProcess client(ClientPath(), "", hostile.Path());
+    EXPECT_NE(WaitForLoginWindow(client).content, nullptr);
+}
+
+TEST(ClientProcess, LoginWindowIsLaidOutFromTheConfiguration) {
+    TempDir dir;
+    WriteLoginSkin(dir);
+    ChildProcess client(dir.PathOf("client.exe"), "", dir.Path());
+    LoginWindows windows = WaitForLoginWindow(client);
+    ASSERT_NE(windows.content, nullptr);
+    RECT backdrop, content, close, browser;
+    ::GetWindowRect(windows.backdrop, &backdrop);
+    ::GetWindowRect(windows.content, &content);
+    EXPECT_EQ(backdrop.right - backdrop.left, 240);
+    EXPECT_EQ(backdrop.bottom - backdrop.top, 180);
+    EXPECT_TRUE(::EqualRect(&backdrop, &content));
+    ::GetWindowRect(::GetDlgItem(windows.content, 1000), &close);
+    EXPECT_EQ(close.left - content.left, kCloseX);
+    EXPECT_EQ(close.right - close.left, kButtonSide);
+    // The browser host took the placeholder's place and ID.
+    HWND host = ::GetDlgItem(windows.content, 1001);
+    ASSERT_NE(host, nullptr);
+    char className[64] = {};
+    ::GetClassNameA(host, className, sizeof(className));
+    EXPECT_STRNE(className, "Static");
+    ::GetWindowRect(host, &browser);
+    EXPECT_EQ(browser.left - content.left, 10);
+    EXPECT_EQ(browser.right - browser.left, 200);
+    client.Terminate();
+}
+
+TEST(ClientProcess, EscapeEndsTheClientThroughTheNormalPath) {
+    TempDir dir;
+    WriteLoginSkin(dir);
+    ChildProcess client(dir.PathOf("client.exe"), "", dir.Path());
+    LoginWindows windows = WaitForLoginWindow(client);
+    ASSERT_NE(windows.content, nullptr);
+    ::PostMessageA(windows.content, WM_KEYDOWN, VK_RETURN, 1); // ignored
+    PumpFor(300);
+    EXPECT_EQ(client.ExitCode(), static_cast<DWORD>(STILL_ACTIVE));
+    ::PostMessageA(windows.content, WM_KEYDOWN, VK_ESCAPE, 1);
+    ASSERT_TRUE(client.WaitForExit(30000));
+    EXPECT_EQ(client.ExitCode(), 0u);
+}
+
+TEST(ClientProcess, CloseButtonAsksAndOnlyOkEndsTheClientWithStatusOne) {
+    TempDir dir;
+    WriteLoginSkin(dir);
+    ChildProcess client(dir.PathOf("client.exe"), "", dir.Path());
+    LoginWindows windows = WaitForLoginWindow(client);
+    ASSERT_NE(windows.content, nullptr);
+    POINT close = ButtonCentre(windows.content, kCloseX, kCloseY);
+    {
+        MessageBoxAnswerer user(IDCANCEL, client.Id());
+        ClickAt(close);
+        ASSERT_TRUE(user.Wait());
+        EXPECT_EQ(user.Caption(), "提示");
+        EXPECT_EQ(user.Text(), "此操作将退去游戏 ，是否继续？");
+    }
+    PumpFor(300);
+    EXPECT_EQ(client.ExitCode(), static_cast<DWORD>(STILL_ACTIVE));
+    EXPECT_TRUE(::IsWindowVisible(windows.content));
+    MessageBoxAnswerer user(IDOK, client.Id());
+    ClickAt(close);
+    ASSERT_TRUE(user.Wait());
+    ASSERT_TRUE(client.WaitForExit(30000));
+    EXPECT_EQ(client.ExitCode(), 1u);
+}
+
+TEST(ClientProcess, MinimiseButtonMinimisesTheBackdropWithTheContent) {
+    TempDir dir;
+    WriteLoginSkin(dir);
+    ChildProcess client(dir.PathOf("client.exe"), "", dir.Path());
+    LoginWindows windows = WaitForLoginWindow(client);
+    ASSERT_NE(windows.content, nullptr);
+    ClickAt(ButtonCentre(windows.content, kMinX, kMinY));
+    EXPECT_TRUE(PumpUntil([&] { return ::IsIconic(windows.backdrop) != FALSE; }, 10000));
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindowVisible(windows.content); }, 10000));
+    client.Terminate();
 }

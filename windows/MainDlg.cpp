@@ -1,0 +1,116 @@
+#include "MainDlg.h"
+
+#include "ConfigStore.h"
+#include "TextConversion.h"
+#include "TranslucentDialog.h"
+
+#include <cstdlib>
+
+namespace {
+
+constexpr UINT kCloseButton = 1000;
+constexpr UINT kBrowserPlaceholder = 1001;
+constexpr UINT kMinimiseButton = 1002;
+
+constexpr char kCloseQuestion[] = "此操作将退去游戏 ，是否继续？";
+constexpr char kCloseCaption[] = "提示";
+
+std::wstring BackdropImagePath() {
+    return ToWide(CConfigStore::Instance().GetLoginBgPath(), CP_ACP);
+}
+
+std::string Setting(const std::string& key) {
+    return CConfigStore::Instance().GetValue(key);
+}
+
+int IntSetting(const std::string& key) {
+    return std::atoi(Setting(key).c_str());
+}
+
+} // namespace
+
+CMainDlg::CMainDlg() : CImgWnd(BackdropImagePath()) {
+    m_hIcon = static_cast<HICON>(
+        ::LoadImageA(nullptr, "data\\main.ico", IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
+}
+
+CMainDlg::~CMainDlg() {
+    if (m_hIcon)
+        ::DestroyIcon(m_hIcon);
+}
+
+const MessageMap* CMainDlg::ThisMessageMap() {
+    static const MessageMapEntry entries[] = {
+        OnMessage<WM_PAINT, &CMainDlg::OnPaint>(),
+        OnCommand<BN_CLICKED, kCloseButton, &CMainDlg::OnBtnClose>(),
+        OnCommand<BN_CLICKED, kMinimiseButton, &CMainDlg::OnBtnMin>(),
+    };
+    static const MessageMap map{CImgWnd::ThisMessageMap(), entries};
+    return &map;
+}
+
+void CMainDlg::DoDataExchange(CDataExchange* pDX) {
+    CImgWnd::DoDataExchange(pDX);
+    DDX_Control(pDX, kMinimiseButton, m_btnMin);
+    DDX_Control(pDX, kCloseButton, m_btnClose);
+}
+
+BOOL CMainDlg::PreTranslateMessage(MSG* msg) {
+    return CDialog::PreTranslateMessage(msg);
+}
+
+BOOL CMainDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    ApplyColourKey();
+    m_browser.CreateBrowser(Setting("login_url").c_str(), IntSetting("login_browserctrl_posx"),
+                            IntSetting("login_browserctrl_posy"),
+                            IntSetting("login_browserctrl_width"),
+                            IntSetting("login_browserctrl_height"), this, kBrowserPlaceholder);
+    LayOutButton(m_btnMin, "login_minibtn", "MiniWindow");
+    LayOutButton(m_btnClose, "login_closebtn", "closewindow");
+    return TRUE;
+}
+
+void CMainDlg::LayOutButton(CxSkinButton& button, const std::string& stem, const char* tip) {
+    button.MoveWindow(IntSetting(stem + "_posx"), IntSetting(stem + "_posy"),
+                      IntSetting(stem + "_width"), IntSetting(stem + "_height"), TRUE);
+    std::string normal = "data\\" + Setting(stem + "_normal");
+    std::string down = "data\\" + Setting(stem + "_down");
+    std::string over = "data\\" + Setting(stem + "_over");
+    button.SetImageFiles(normal.c_str(), down.c_str(), over.c_str());
+    button.SetTipText(tip);
+}
+
+void CMainDlg::OnBtnClose() {
+    if (MessageBox(kCloseQuestion, kCloseCaption, MB_OKCANCEL) == IDOK)
+        std::exit(1);
+}
+
+void CMainDlg::ShowBackdrop(int command) {
+    if (m_pBackdrop)
+        m_pBackdrop->ShowWindow(command);
+}
+
+// The game window is not part of the client yet: a page asking for it gets
+// no window, and the login window stays as it is.
+void CMainDlg::ShowGame(const char*) {}
+
+void CMainDlg::OnPaint() {
+    if (IsIconic())
+        PaintMinimisedIcon();
+    else
+        Default();
+    // Whatever is still invalid needs no painting of ours.
+    CPaintDC validate(this);
+}
+
+void CMainDlg::PaintMinimisedIcon() {
+    CPaintDC dc(this);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()));
+    RECT client;
+    GetClientRect(&client);
+    int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+    int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+    if (m_hIcon)
+        dc.DrawIcon(x, y, m_hIcon);
+}

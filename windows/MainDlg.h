@@ -1,0 +1,39 @@
+#pragma once
+// The login window: the operator's login page in an embedded browser over
+// the translucent backdrop, with minimise and close buttons.
+
+#include "ImgWnd.h"
+#include "ScriptCommandTargets.h"
+#include "SimpleBrowser.h"
+#include "SkinButton.h"
+
+class CMainDlg : public CImgWnd, public CLoginWindowCommands {
+public:
+    CMainDlg();
+    ~CMainDlg() override;
+
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL PreTranslateMessage(MSG* msg) override;
+    BOOL OnInitDialog() override;
+
+    static const MessageMap* ThisMessageMap();
+    const MessageMap* GetMessageMap() const override { return ThisMessageMap(); }
+
+    // What the pages' commands do with the login window.
+    void ShowBackdrop(int command) override;
+    void ShowGame(const char* address) override;
+
+    SimpleBrowser& Browser() { return m_browser; }
+
+private:
+    void OnPaint();
+    void OnBtnClose();
+    void OnBtnMin() { ShowBackdrop(SW_MINIMIZE); }
+    void LayOutButton(CxSkinButton& button, const std::string& stem, const char* tip);
+    void PaintMinimisedIcon();
+
+    CxSkinButton m_btnMin;
+    CxSkinButton m_btnClose;
+    SimpleBrowser m_browser;
+    HICON m_hIcon = nullptr;
+};
