@@ -1,0 +1,111 @@
+// The login window driven by its page's commands, through the script object
+// a page reaches as window.external.
+
+#include "ConfigStore.h"
+#include "DocHostUIHandler.h"
+#include "MainDlg.h"
+#include "ScriptCommands.h"
+#include "ScriptPage.h"
+#include "TempDir.h"
+#include "TranslucentDialog.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// Runs one step a tick of a thread timer while the login window's modal loop
+// runs, then closes the backdrop.
+class CSteps {
+public:
+    static void Run(CMainDlg& login, std::vector<std::function<void()>> steps) {
+        s_login = &login;
+        s_steps = std::move(steps);
+        s_next = 0;
+        s_timer = ::SetTimer(nullptr, 0, 300, &CSteps::Tick);
+        login.DoModal();
+        ::KillTimer(nullptr, s_timer);
+    }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        if (s_busy)
+            return;
+        s_busy = true;
+        if (s_next < s_steps.size())
+            s_steps[s_next++]();
+        else if (s_login->Backdrop()->m_hWnd)
+            s_login->Backdrop()->SendMessage(WM_CLOSE);
+        s_busy = false;
+    }
+
+    static inline CMainDlg* s_login = nullptr;
+    static inline std::vector<std::function<void()>> s_steps;
+    static inline size_t s_next = 0;
+    static inline UINT_PTR s_timer = 0;
+    static inline bool s_busy = false;
+};
+
+class LoginWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::OleInitialize(nullptr);
+        AfxEnableControlContainer(); // as start-up does
+        TempDir dir;
+        dir.Write("config.xml", "<config><login_url>about:blank</login_url>"
+                                "<login_browserctrl_posx>10</login_browserctrl_posx>"
+                                "<login_browserctrl_posy>40</login_browserctrl_posy>"
+                                "<login_browserctrl_width>300</login_browserctrl_width>"
+                                "<login_browserctrl_height>200</login_browserctrl_height>"
+                                "</config>");
+        ScopedCurrentDirectory cwd(dir.Path());
+        CConfigStore::Instance().Load();
+    }
+    void TearDown() override { ::OleUninitialize(); }
+};
+
+} // namespace
+
+TEST_F(LoginWindowTest, PageCommandsMinimiseAndRestoreTheBackdropWithTheContent) {
+    CMainDlg login;
+    std::unique_ptr<CScriptPage> page;
+    bool minimised = false, contentHiddenWhenMinimised = false;
+    bool restored = false, contentShownWhenRestored = false;
+    HRESULT closeResult = E_FAIL, showResult = E_FAIL;
+    HWND backdrop = nullptr;
+    bool hostCreated = false;
+    CSteps::Run(login, {
+                           [&] {
+                               // What the host does when the page's navigation completes.
+                               RegisterScriptCommands(&login.Browser());
+                               IDispatch* external = nullptr;
+                               login.Browser().m_pUIHandler->GetExternal(&external);
+                               page = std::make_unique<CScriptPage>(external);
+                               if (external)
+                                   external->Release();
+                               backdrop = login.Backdrop()->m_hWnd;
+                               hostCreated = login.Browser().m_hWnd != nullptr;
+                               closeResult = page->Run(L"external.close_login();");
+                           },
+                           [&] {
+                               minimised = ::IsIconic(backdrop) != FALSE;
+                               contentHiddenWhenMinimised = !login.IsWindowVisible();
+                               showResult = page->Run(L"external.show_login();");
+                           },
+                           [&] {
+                               restored = !::IsIconic(backdrop) && ::IsWindowVisible(backdrop);
+                               contentShownWhenRestored = login.IsWindowVisible() != FALSE;
+                               page.reset();
+                           },
+                       });
+    EXPECT_TRUE(hostCreated);
+    EXPECT_EQ(closeResult, S_OK);
+    EXPECT_EQ(showResult, S_OK);
+    EXPECT_TRUE(minimised);
+    EXPECT_TRUE(contentHiddenWhenMinimised);
+    EXPECT_TRUE(restored);
+    EXPECT_TRUE(contentShownWhenRestored);
+}
