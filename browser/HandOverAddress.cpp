@@ -1,43 +1,5 @@
 #include "HandOverAddress.h"
 
-namespace {
-
-// Calls visit(offset) at the first byte of each character until it returns false.
-template <class Visit>
-void ForEachCharacter(std::string_view text, LeadByteTest isLeadByte, Visit visit) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (!visit(i))
-            return;
-        if (isLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size())
-            ++i;
-    }
-}
-
-} // namespace
-
-size_t FindAtCharacter(std::string_view text, std::string_view needle, LeadByteTest isLeadByte) {
-    if (needle.empty())
-        return 0;
-    size_t found = std::string_view::npos;
-    ForEachCharacter(text, isLeadByte, [&](size_t i) {
-        if (text.compare(i, needle.size(), needle) != 0)
-            return true;
-        found = i;
-        return false;
-    });
-    return found;
-}
-
-size_t FindLastCharacter(std::string_view text, char ch, LeadByteTest isLeadByte) {
-    size_t found = std::string_view::npos;
-    ForEachCharacter(text, isLeadByte, [&](size_t i) {
-        if (text[i] == ch)
-            found = i;
-        return true;
-    });
-    return found;
-}
-
 bool ArmsHandOver(std::string_view url, LeadByteTest isLeadByte) {
     return FindAtCharacter(url, "web\\main", isLeadByte) != std::string_view::npos;
 }

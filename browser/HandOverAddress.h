@@ -5,17 +5,14 @@
 // Narrow addresses are in a multi-byte code page: a search only matches at
 // the start of a character, never on the trail byte of a double-byte one.
 
+#include "MbcsSearch.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
 
 // Whether a byte starts a double-byte character.
 using LeadByteTest = bool (*)(unsigned char byte);
-
-// Where `needle` first occurs in `text` starting at a character; npos when absent.
-size_t FindAtCharacter(std::string_view text, std::string_view needle, LeadByteTest isLeadByte);
-// Where the character `ch` (single-byte) last occurs in `text`; npos when absent.
-size_t FindLastCharacter(std::string_view text, char ch, LeadByteTest isLeadByte);
 
 // A navigation to an address containing "web\main" arms the hand-over.
 bool ArmsHandOver(std::string_view url, LeadByteTest isLeadByte);

@@ -1,6 +1,16 @@
 #include "TextConversion.h"
 
+#include "MbcsSearch.h"
+
 #include <climits>
+
+namespace {
+
+auto LeadByteOf(UINT codePage) {
+    return [codePage](unsigned char byte) { return ::IsDBCSLeadByteEx(codePage, byte) != FALSE; };
+}
+
+} // namespace
 
 std::wstring ToWide(std::string_view text, UINT codePage) {
     if (text.empty() || text.size() > static_cast<size_t>(INT_MAX))
@@ -36,37 +46,10 @@ std::string BstrToNarrow(BSTR text, UINT codePage) {
     return ToNarrow(std::wstring_view(text, ::SysStringLen(text)), codePage);
 }
 
-namespace {
-
-// Calls visit(offset) for the offset of every character's first byte.
-template <class Visit> void ForEachCharacter(std::string_view text, UINT codePage, Visit visit) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (!visit(i))
-            return;
-        if (::IsDBCSLeadByteEx(codePage, static_cast<BYTE>(text[i])) && i + 1 < text.size())
-            ++i;
-    }
-}
-
-} // namespace
-
 size_t MbcsFindFirst(std::string_view text, char ch, UINT codePage) {
-    size_t found = std::string_view::npos;
-    ForEachCharacter(text, codePage, [&](size_t i) {
-        if (text[i] != ch)
-            return true;
-        found = i;
-        return false;
-    });
-    return found;
+    return FindAtCharacter(text, std::string_view(&ch, 1), LeadByteOf(codePage));
 }
 
 size_t MbcsFindLast(std::string_view text, char ch, UINT codePage) {
-    size_t found = std::string_view::npos;
-    ForEachCharacter(text, codePage, [&](size_t i) {
-        if (text[i] == ch)
-            found = i;
-        return true;
-    });
-    return found;
+    return FindLastCharacter(text, ch, LeadByteOf(codePage));
 }
