@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 
 std::string ClientPath() {
@@ -106,11 +108,21 @@ TEST(ClientProcess, MissingOrHostileConfigurationStillShowsTheLoginWindow) {
     EXPECT_NE(WaitForLoginWindow(client).content, nullptr);
 }
 
-TEST(ClientProcess, LoginWindowIsLaidOutFromTheConfiguration) {
-    TempDir dir;
-    WriteLoginSkin(dir);
-    ChildProcess client(dir.PathOf("client.exe"), "", dir.Path());
-    LoginWindows windows = WaitForLoginWindow(client);
+// The client started from a staged release with the test skin.
+class LoginClientTest : public ::testing::Test {
+protected:
+    LoginWindows StartClient() {
+        WriteLoginSkin(m_dir);
+        m_client = std::make_unique<ChildProcess>(m_dir.PathOf("client.exe"), "", m_dir.Path());
+        return WaitForLoginWindow(*m_client);
+    }
+
+    TempDir m_dir;
+    std::unique_ptr<ChildProcess> m_client;
+};
+
+TEST_F(LoginClientTest, LoginWindowIsLaidOutFromTheConfiguration) {
+    LoginWindows windows = StartClient();
     ASSERT_NE(windows.content, nullptr);
     RECT backdrop, content, close, browser;
     ::GetWindowRect(windows.backdrop, &backdrop);
@@ -130,55 +142,46 @@ TEST(ClientProcess, LoginWindowIsLaidOutFromTheConfiguration) {
     ::GetWindowRect(host, &browser);
     EXPECT_EQ(browser.left - content.left, 10);
     EXPECT_EQ(browser.right - browser.left, 200);
-    client.Terminate();
+    m_client->Terminate();
 }
 
-TEST(ClientProcess, EscapeEndsTheClientThroughTheNormalPath) {
-    TempDir dir;
-    WriteLoginSkin(dir);
-    ChildProcess client(dir.PathOf("client.exe"), "", dir.Path());
-    LoginWindows windows = WaitForLoginWindow(client);
+TEST_F(LoginClientTest, EscapeEndsTheClientThroughTheNormalPath) {
+    LoginWindows windows = StartClient();
     ASSERT_NE(windows.content, nullptr);
     ::PostMessageA(windows.content, WM_KEYDOWN, VK_RETURN, 1); // ignored
     PumpFor(300);
-    EXPECT_EQ(client.ExitCode(), static_cast<DWORD>(STILL_ACTIVE));
+    EXPECT_EQ(m_client->ExitCode(), static_cast<DWORD>(STILL_ACTIVE));
     ::PostMessageA(windows.content, WM_KEYDOWN, VK_ESCAPE, 1);
-    ASSERT_TRUE(client.WaitForExit(30000));
-    EXPECT_EQ(client.ExitCode(), 0u);
+    ASSERT_TRUE(m_client->WaitForExit(30000));
+    EXPECT_EQ(m_client->ExitCode(), 0u);
 }
 
-TEST(ClientProcess, CloseButtonAsksAndOnlyOkEndsTheClientWithStatusOne) {
-    TempDir dir;
-    WriteLoginSkin(dir);
-    ChildProcess client(dir.PathOf("client.exe"), "", dir.Path());
-    LoginWindows windows = WaitForLoginWindow(client);
+TEST_F(LoginClientTest, CloseButtonAsksAndOnlyOkEndsTheClientWithStatusOne) {
+    LoginWindows windows = StartClient();
     ASSERT_NE(windows.content, nullptr);
     POINT close = ButtonCentre(windows.content, kCloseX, kCloseY);
     {
-        MessageBoxAnswerer user(IDCANCEL, client.Id());
+        MessageBoxAnswerer user(IDCANCEL, m_client->Id());
         ClickAt(close);
         ASSERT_TRUE(user.Wait());
         EXPECT_EQ(user.Caption(), "提示");
         EXPECT_EQ(user.Text(), "此操作将退去游戏 ，是否继续？");
     }
     PumpFor(300);
-    EXPECT_EQ(client.ExitCode(), static_cast<DWORD>(STILL_ACTIVE));
+    EXPECT_EQ(m_client->ExitCode(), static_cast<DWORD>(STILL_ACTIVE));
     EXPECT_TRUE(::IsWindowVisible(windows.content));
-    MessageBoxAnswerer user(IDOK, client.Id());
+    MessageBoxAnswerer user(IDOK, m_client->Id());
     ClickAt(close);
     ASSERT_TRUE(user.Wait());
-    ASSERT_TRUE(client.WaitForExit(30000));
-    EXPECT_EQ(client.ExitCode(), 1u);
+    ASSERT_TRUE(m_client->WaitForExit(30000));
+    EXPECT_EQ(m_client->ExitCode(), 1u);
 }
 
-TEST(ClientProcess, MinimiseButtonMinimisesTheBackdropWithTheContent) {
-    TempDir dir;
-    WriteLoginSkin(dir);
-    ChildProcess client(dir.PathOf("client.exe"), "", dir.Path());
-    LoginWindows windows = WaitForLoginWindow(client);
+TEST_F(LoginClientTest, MinimiseButtonMinimisesTheBackdropWithTheContent) {
+    LoginWindows windows = StartClient();
     ASSERT_NE(windows.content, nullptr);
     ClickAt(ButtonCentre(windows.content, kMinX, kMinY));
     EXPECT_TRUE(PumpUntil([&] { return ::IsIconic(windows.backdrop) != FALSE; }, 10000));
     EXPECT_TRUE(PumpUntil([&] { return !::IsWindowVisible(windows.content); }, 10000));
-    client.Terminate();
+    m_client->Terminate();
 }
