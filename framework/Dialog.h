@@ -39,8 +39,6 @@ public:
     static const MessageMap* ThisMessageMap();
     const MessageMap* GetMessageMap() const override { return ThisMessageMap(); }
 
-    bool IsInModalLoop() const { return m_continueModal; }
-
 protected:
     UINT m_templateId = 0;
     CWnd* m_pParentWnd = nullptr;

@@ -21,18 +21,6 @@ constexpr DISPID kTextEvent = 1;
 constexpr DISPID kReferenceEvent = 2;
 constexpr DISPID kPlainEvent = 3;
 
-class COleEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
-        AfxEnableControlContainer();
-    }
-    void TearDown() override { ::OleUninitialize(); }
-};
-
-[[maybe_unused]] ::testing::Environment* const g_environment =
-    ::testing::AddGlobalTestEnvironment(new COleEnvironment);
-
 class CHostWindow : public CWnd {
 public:
     std::vector<std::string> m_log;

@@ -96,10 +96,6 @@ private:
 
 class BackdropTest : public ::testing::Test {
 protected:
-    // The client runs in the apartment its configuration store opened.
-    void SetUp() override { ::CoInitialize(nullptr); }
-    void TearDown() override { ::CoUninitialize(); }
-
     // A 200 x 150 image: the left half opaque red, the right half fully clear.
     std::wstring HalfOpaqueImage() {
         std::string path = m_dir.PathOf("half.png");

@@ -52,8 +52,6 @@ private:
 class LoginWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ::OleInitialize(nullptr);
-        AfxEnableControlContainer(); // as start-up does
         TempDir dir;
         dir.Write("config.xml", "<config><login_url>about:blank</login_url>"
                                 "<login_browserctrl_posx>10</login_browserctrl_posx>"
@@ -64,7 +62,6 @@ protected:
         ScopedCurrentDirectory cwd(dir.Path());
         CConfigStore::Instance().Load();
     }
-    void TearDown() override { ::OleUninitialize(); }
 };
 
 } // namespace

@@ -1,5 +1,7 @@
-// Every browser test runs in a single-threaded OLE apartment with control
-// hosting enabled, as the client's user-interface thread does.
+// Tests of windows that host controls run in a single-threaded OLE
+// apartment with control hosting enabled, as the client's user-interface
+// thread does. Compiled into each such test program (a global environment
+// in a library would never be linked in).
 
 #include "Afx.h"
 
