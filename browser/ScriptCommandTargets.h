@@ -22,8 +22,9 @@ class CGameWindowCommands {
 public:
     // Sets the title label's text.
     virtual void SetTitleText(const char* text) = 0;
-    // Enters full screen, or leaves it restoring the saved placement.
-    virtual void SetFullScreen(bool fullScreen) = 0;
+    // Enters full screen, or leaves it restoring the saved placement;
+    // whether the window is in full screen afterwards.
+    virtual bool SetFullScreen(bool fullScreen) = 0;
 
 protected:
     ~CGameWindowCommands() = default;

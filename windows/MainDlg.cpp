@@ -1,10 +1,11 @@
 #include "MainDlg.h"
 
 #include "ConfigStore.h"
+#include "EnterGameDlg.h"
+#include "MinimisedIcon.h"
+#include "SkinSettings.h"
 #include "TextConversion.h"
 #include "TranslucentDialog.h"
-
-#include <cstdlib>
 
 namespace {
 
@@ -17,14 +18,6 @@ constexpr char kCloseCaption[] = "提示";
 
 std::wstring BackdropImagePath() {
     return ToWide(CConfigStore::Instance().GetLoginBgPath(), CP_ACP);
-}
-
-std::string Setting(const std::string& key) {
-    return CConfigStore::Instance().GetValue(key);
-}
-
-int IntSetting(const std::string& key) {
-    return std::atoi(Setting(key).c_str());
 }
 
 } // namespace
@@ -74,9 +67,9 @@ BOOL CMainDlg::OnInitDialog() {
 void CMainDlg::LayOutButton(CxSkinButton& button, const std::string& stem, const char* tip) {
     button.MoveWindow(IntSetting(stem + "_posx"), IntSetting(stem + "_posy"),
                       IntSetting(stem + "_width"), IntSetting(stem + "_height"), TRUE);
-    std::string normal = "data\\" + Setting(stem + "_normal");
-    std::string down = "data\\" + Setting(stem + "_down");
-    std::string over = "data\\" + Setting(stem + "_over");
+    std::string normal = DataPath(stem + "_normal");
+    std::string down = DataPath(stem + "_down");
+    std::string over = DataPath(stem + "_over");
     button.SetImageFiles(normal.c_str(), down.c_str(), over.c_str());
     button.SetTipText(tip);
 }
@@ -91,26 +84,15 @@ void CMainDlg::ShowBackdrop(int command) {
         m_pBackdrop->ShowWindow(command);
 }
 
-// The game window is not part of the client yet: a page asking for it gets
-// no window, and the login window stays as it is.
-void CMainDlg::ShowGame(const char*) {}
+void CMainDlg::ShowGame(const char* address) {
+    ShowGameWindow(address ? address : "", *this);
+}
 
 void CMainDlg::OnPaint() {
     if (IsIconic())
-        PaintMinimisedIcon();
+        PaintMinimisedIcon(*this, m_hIcon);
     else
         Default();
     // Whatever is still invalid needs no painting of ours.
     CPaintDC validate(this);
-}
-
-void CMainDlg::PaintMinimisedIcon() {
-    CPaintDC dc(this);
-    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()));
-    RECT client;
-    GetClientRect(&client);
-    int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
-    int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
-    if (m_hIcon)
-        dc.DrawIcon(x, y, m_hIcon);
 }

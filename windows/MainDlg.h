@@ -30,7 +30,6 @@ private:
     void OnBtnClose();
     void OnBtnMin() { ShowBackdrop(SW_MINIMIZE); }
     void LayOutButton(CxSkinButton& button, const std::string& stem, const char* tip);
-    void PaintMinimisedIcon();
 
     CxSkinButton m_btnMin;
     CxSkinButton m_btnClose;

@@ -42,8 +42,9 @@ public:
     std::vector<std::string> m_log;
 
     void SetTitleText(const char* text) override { m_log.push_back(std::string("title ") + text); }
-    void SetFullScreen(bool fullScreen) override {
+    bool SetFullScreen(bool fullScreen) override {
         m_log.push_back(fullScreen ? "full screen" : "window");
+        return fullScreen;
     }
 };
 

@@ -1,0 +1,447 @@
+#include "EnterGameDlg.h"
+
+#include "BitmapFile.h"
+#include "GameLayout.h"
+#include "MainDlg.h"
+#include "MinimisedIcon.h"
+#include "SkinSettings.h"
+#include "TranslucentDialog.h"
+#include "UrlCache.h"
+#include "WinApp.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr UINT kClose = 1010, kCache = 1011, kBrowserPlaceholder = 1012, kTitle = 1013,
+               kTray = 1014, kWin = 1015, kMini = 1016, kPicture = 1017, kPay = 1018, kWeb = 1019,
+               kService = 1020, kForum = 1021, kRefresh = 1022;
+
+constexpr int kTitleWidth = 70, kTitleHeight = 18;
+constexpr int kPictureWidth = 2, kPictureHeight = 20;
+// The browser's first place, until the first resize lays the window out.
+constexpr int kFirstBrowserTop = 24, kFirstBrowserShortfall = 25;
+
+constexpr char kCaption[] = "提示";
+constexpr char kCacheQuestion[] = "确定清空缓存吗?";
+constexpr char kCacheDone[] = "清空完成";
+constexpr char kCacheDoneCaption[] = "Done";
+constexpr char kTrayTip[] = "Quorvane";
+constexpr char kTrayRemovalTip[] = "托盘小程序.";
+constexpr char kMenuClose[] = "关闭";
+constexpr char kMenuOpen[] = "打开";
+
+struct SkinnedButton {
+    CxSkinButton CEnterGameDlg::*button;
+    const char* stem;
+};
+
+// In the order the buttons are skinned.
+constexpr SkinnedButton kSkinOrder[] = {
+    {&CEnterGameDlg::m_btnRefresh, "game_refreshbtn"},
+    {&CEnterGameDlg::m_btnCache, "game_cachebtn"},
+    {&CEnterGameDlg::m_btnClose, "game_closebtn"},
+    {&CEnterGameDlg::m_btnWin, "game_winbtn"},
+    {&CEnterGameDlg::m_btnMini, "game_minibtn"},
+    {&CEnterGameDlg::m_btnTray, "game_traybtn"},
+    {&CEnterGameDlg::m_btnPay, "game_paybtn"},
+    {&CEnterGameDlg::m_btnWeb, "game_webbtn"},
+    {&CEnterGameDlg::m_btnForum, "game_forumbtn"},
+    {&CEnterGameDlg::m_btnService, "game_servicebtn"},
+};
+
+// In the order the buttons are laid out.
+constexpr SkinnedButton kLayoutOrder[] = {
+    {&CEnterGameDlg::m_btnClose, "game_closebtn"},
+    {&CEnterGameDlg::m_btnWin, "game_winbtn"},
+    {&CEnterGameDlg::m_btnMini, "game_minibtn"},
+    {&CEnterGameDlg::m_btnTray, "game_traybtn"},
+    {&CEnterGameDlg::m_btnCache, "game_cachebtn"},
+    {&CEnterGameDlg::m_btnRefresh, "game_refreshbtn"},
+    {&CEnterGameDlg::m_btnService, "game_servicebtn"},
+    {&CEnterGameDlg::m_btnForum, "game_forumbtn"},
+    {&CEnterGameDlg::m_btnWeb, "game_webbtn"},
+    {&CEnterGameDlg::m_btnPay, "game_paybtn"},
+};
+
+HBITMAP LoadBackground(const std::string& path) {
+    // The system's loader reads past the end of a truncated file.
+    if (!IsCompleteBitmapFile(path))
+        return nullptr;
+    return static_cast<HBITMAP>(::LoadImageA(AfxGetInstanceHandle(), path.c_str(), IMAGE_BITMAP, 0,
+                                             0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+}
+
+void CopyTip(NOTIFYICONDATAA& record, const char* tip) {
+    std::memset(record.szTip, 0, sizeof(record.szTip));
+    std::strncpy(record.szTip, tip, sizeof(record.szTip) - 1);
+}
+
+// Makes a window the application's main window for a scope, and puts the
+// previous one back if the window never took over (it could not be created).
+class CMainWindowScope {
+public:
+    explicit CMainWindowScope(CWnd* window) : m_app(AfxGetApp()), m_window(window) {
+        if (m_app) {
+            m_previous = m_app->m_pMainWnd;
+            m_app->m_pMainWnd = window;
+        }
+    }
+    ~CMainWindowScope() {
+        if (m_app && m_app->m_pMainWnd == m_window)
+            m_app->m_pMainWnd = m_previous;
+    }
+    CMainWindowScope(const CMainWindowScope&) = delete;
+    CMainWindowScope& operator=(const CMainWindowScope&) = delete;
+
+private:
+    CWinApp* m_app;
+    CWnd* m_window;
+    CWnd* m_previous = nullptr;
+};
+
+bool g_gameWindowOpen = false;
+
+} // namespace
+
+void ShowGameWindow(const std::string& url, CMainDlg& login) {
+    // A second game window would fight the first for F4 and end both when it closed.
+    if (g_gameWindowOpen)
+        return;
+    g_gameWindowOpen = true;
+    if (CTranslucentDialog* backdrop = login.Backdrop(); backdrop && backdrop->m_hWnd)
+        backdrop->ShowWindow(SW_HIDE);
+    {
+        CEnterGameDlg game;
+        game.m_gameUrl = url;
+        CMainWindowScope mainWindow(&game);
+        game.DoModal();
+    }
+    g_gameWindowOpen = false;
+}
+
+CEnterGameDlg::CEnterGameDlg() : CDialog(kTemplateId, nullptr) {
+    m_hIcon = static_cast<HICON>(
+        ::LoadImageA(nullptr, "data\\main.ico", IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
+}
+
+CEnterGameDlg::~CEnterGameDlg() {
+    // The window goes first, so that nothing uses the icon after it.
+    if (m_hWnd)
+        DestroyWindow();
+    if (m_hIcon)
+        ::DestroyIcon(m_hIcon);
+}
+
+const MessageMap* CEnterGameDlg::ThisMessageMap() {
+    using D = CEnterGameDlg;
+    static const MessageMapEntry entries[] = {
+        OnMessage<WM_SIZE, &D::OnSize>(),
+        OnMessage<WM_ERASEBKGND, &D::OnEraseBkgnd>(),
+        OnMessage<WM_PAINT, &D::OnPaint>(),
+        OnMessage<WM_LBUTTONDOWN, &D::OnLButtonDown>(),
+        OnMessage<WM_NCPAINT, &D::OnPassOn>(),
+        OnMessage<WM_KEYUP, &D::OnPassOn>(),
+        OnMessage<WM_CTLCOLOR, &D::OnCtlColor>(),
+        OnCommand<BN_CLICKED, kClose, &D::OnBtnClose>(),
+        OnCommand<BN_CLICKED, kCache, &D::OnBtnCache>(),
+        OnCommand<BN_CLICKED, kTray, &D::OnBtnTray>(),
+        OnCommand<BN_CLICKED, kWin, &D::OnBtnWin>(),
+        OnCommand<BN_CLICKED, kMini, &D::OnBtnMini>(),
+        OnCommand<BN_CLICKED, kPay, &D::OnBtnPay>(),
+        OnCommand<BN_CLICKED, kWeb, &D::OnBtnWeb>(),
+        OnCommand<BN_CLICKED, kService, &D::OnBtnService>(),
+        OnCommand<BN_CLICKED, kForum, &D::OnBtnForum>(),
+        OnCommand<BN_CLICKED, kRefresh, &D::OnBtnRefresh>(),
+        OnCommand<BN_CLICKED, kTrayOpen, &D::OnTrayOpen>(),
+        OnMessage<kTrayNotify, &D::OnTrayNotify>(),
+        OnMessage<WM_CLOSE, &D::OnClose>(),
+        OnMessage<WM_DESTROY, &D::OnDestroy>(),
+        OnMessage<WM_SYSCOMMAND, &D::OnSysCommand>(),
+    };
+    static const MessageMap map{CDialog::ThisMessageMap(), entries};
+    return &map;
+}
+
+void CEnterGameDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, kRefresh, m_btnRefresh);
+    DDX_Control(pDX, kCache, m_btnCache);
+    DDX_Control(pDX, kClose, m_btnClose);
+    DDX_Control(pDX, kTray, m_btnTray);
+    DDX_Control(pDX, kWin, m_btnWin);
+    DDX_Control(pDX, kMini, m_btnMini);
+    DDX_Control(pDX, kPicture, m_gamePic);
+    DDX_Control(pDX, kTitle, m_title);
+    DDX_Control(pDX, kForum, m_btnForum);
+    DDX_Control(pDX, kService, m_btnService);
+    DDX_Control(pDX, kPay, m_btnPay);
+    DDX_Control(pDX, kWeb, m_btnWeb);
+}
+
+BOOL CEnterGameDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    ::RegisterHotKey(m_hWnd, kHotKeyId, 0, VK_F4);
+    m_layoutReady = true;
+    m_maximized = false;
+    m_background.Attach(LoadBackground(DataPath("game_bg")));
+    SkinTitle();
+
+    m_gamePic.MoveWindow(IntSetting("game_gamepic_posx"), IntSetting("game_gamepic_posy"),
+                         kPictureWidth, kPictureHeight, TRUE);
+    m_gamePic.LoadFromFile(DataPath("game_gamepic_normal").c_str());
+    m_gamePic.StartDisplay();
+
+    RECT client;
+    GetClientRect(&client);
+    m_browser.CreateBrowser(m_gameUrl.c_str(), 0, kFirstBrowserTop, client.right - client.left,
+                            client.bottom - client.top - kFirstBrowserShortfall, this,
+                            kBrowserPlaceholder);
+    SkinButtons();
+
+    RECT desktop;
+    ::GetWindowRect(::GetDesktopWindow(), &desktop);
+    GameRect place = InitialGamePlacement(desktop.right, desktop.bottom);
+    MoveWindow(place.x, place.y, place.width, place.height, TRUE);
+    ::SetForegroundWindow(m_hWnd);
+    return TRUE;
+}
+
+void CEnterGameDlg::SkinTitle() {
+    m_title.SetText(Setting("game_title").c_str());
+    m_title.SetTextColour(ColourFromChannels(IntSetting("game_title_r"), IntSetting("game_title_g"),
+                                             IntSetting("game_title_b")));
+    m_title.SetTransparent();
+    m_title.MoveWindow(IntSetting("game_title_posx"), IntSetting("game_title_posy"), kTitleWidth,
+                       kTitleHeight, TRUE);
+}
+
+void CEnterGameDlg::SkinButtons() {
+    for (const SkinnedButton& skinned : kSkinOrder) {
+        const std::string stem = skinned.stem;
+        std::string normal = DataPath(stem + "_normal");
+        std::string down = DataPath(stem + "_down");
+        std::string over = DataPath(stem + "_over");
+        CxSkinButton& button = this->*skinned.button;
+        button.SetImageFiles(normal.c_str(), down.c_str(), over.c_str());
+        m_tipText = Setting(stem + "_tips");
+        button.SetTipText(m_tipText);
+    }
+}
+
+void CEnterGameDlg::OnSize(UINT, int cx, int cy) {
+    if (m_browser.m_pBrowser)
+        m_browser.MoveWindow(0, kBandHeight, cx, cy - kBandHeight, TRUE);
+    if (m_layoutReady) {
+        m_gamePic.StartDisplay();
+        LayOutButtons(cx);
+    }
+    Default();
+}
+
+void CEnterGameDlg::LayOutButtons(int clientWidth) {
+    for (const SkinnedButton& skinned : kLayoutOrder) {
+        const std::string stem = skinned.stem;
+        (this->*skinned.button)
+            .MoveWindow(ButtonLeft(clientWidth, IntSetting(stem + "_posx")),
+                        IntSetting(stem + "_posy"), IntSetting(stem + "_width"),
+                        IntSetting(stem + "_height"), TRUE);
+    }
+}
+
+LRESULT CEnterGameDlg::OnEraseBkgnd(WPARAM dc, LPARAM) {
+    BITMAP info{};
+    // Without a background image the dialog's own colour shows, not whatever
+    // was on the screen before.
+    if (m_background.IsEmpty() || !m_background.GetBitmap(&info))
+        return Default();
+    CDC target;
+    target.Attach(reinterpret_cast<HDC>(dc));
+    CDC memory;
+    if (!memory.CreateCompatibleDC(target.GetSafeHdc() ? &target : nullptr))
+        return TRUE;
+    CSelectObject selected(memory, m_background.GetSafeHandle());
+    RECT client;
+    GetClientRect(&client);
+    target.StretchBlt(0, 0, client.right - client.left, client.bottom - client.top, memory, 0, 0,
+                      info.bmWidth, info.bmHeight, SRCCOPY);
+    return TRUE;
+}
+
+void CEnterGameDlg::OnPaint() {
+    if (IsIconic())
+        PaintMinimisedIcon(*this, m_hIcon);
+    else
+        Default();
+}
+
+void CEnterGameDlg::OnLButtonDown(UINT, POINT point) {
+    // The window has no caption: a press on its own surface moves it.
+    PostMessage(WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(point.x, point.y));
+}
+
+HBRUSH CEnterGameDlg::OnCtlColor(CDC* dc, CWnd* control, UINT kind) {
+    return CWnd::OnCtlColor(dc, control, kind);
+}
+
+void CEnterGameDlg::OnOK() {
+    CDialog::OnOK();
+}
+
+void CEnterGameDlg::SetTitleText(const char* text) {
+    m_title.SetText(text);
+}
+
+void CEnterGameDlg::OnBtnClose() {
+    std::string question = Setting("game_closebtn_callbacktips");
+    if (MessageBox(question.c_str(), kCaption, MB_OKCANCEL) == IDOK)
+        SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+void CEnterGameDlg::OnBtnCache() {
+    if (MessageBox(kCacheQuestion, kCaption, MB_OKCANCEL) != IDOK)
+        return;
+    ClearUrlCache();
+    MessageBox(kCacheDone, kCacheDoneCaption, MB_OK);
+}
+
+void CEnterGameDlg::FillTrayRecord(HICON icon, const char* tip) {
+    m_trayIcon.cbSize = sizeof(NOTIFYICONDATAA);
+    m_trayIcon.hWnd = m_hWnd;
+    m_trayIcon.uID = kTrayIconId;
+    m_trayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    m_trayIcon.uCallbackMessage = kTrayNotify;
+    m_trayIcon.hIcon = icon;
+    CopyTip(m_trayIcon, tip);
+}
+
+void CEnterGameDlg::OnBtnTray() {
+    // The shell copies the icon; the window's own handle serves every add.
+    FillTrayRecord(m_hIcon, kTrayTip);
+    ::Shell_NotifyIconA(NIM_ADD, &m_trayIcon);
+    ShowWindow(SW_HIDE);
+}
+
+void CEnterGameDlg::RemoveTrayIcon() {
+    FillTrayRecord(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(128)), kTrayRemovalTip);
+    ::Shell_NotifyIconA(NIM_DELETE, &m_trayIcon);
+}
+
+void CEnterGameDlg::OnBtnWin() {
+    ShowWindow(m_maximized ? SW_RESTORE : SW_MAXIMIZE);
+    if (m_maximized) {
+        ShowWindow(SW_RESTORE);
+    } else {
+        // Maximised, but the task bar stays visible.
+        RECT work{};
+        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+        MoveWindow(work);
+    }
+    m_maximized = !m_maximized;
+}
+
+void CEnterGameDlg::OpenSettingUrl(const char* key) {
+    std::string address = Setting(key);
+    ::ShellExecuteA(nullptr, "open", address.c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+LRESULT CEnterGameDlg::OnTrayNotify(WPARAM id, LPARAM event) {
+    if (id != kTrayIconId)
+        return 1;
+    if (event == WM_LBUTTONDBLCLK)
+        ShowWindow(SW_SHOW);
+    else if (event == WM_RBUTTONUP)
+        ShowTrayMenu();
+    return 0;
+}
+
+void CEnterGameDlg::ShowTrayMenu() {
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    HMENU menu = ::CreatePopupMenu();
+    if (!menu)
+        return;
+    ::AppendMenuA(menu, MF_STRING, kTrayClose, kMenuClose);
+    ::AppendMenuA(menu, MF_STRING, kTrayOpen, kMenuOpen);
+    // The chosen item arrives as a posted WM_COMMAND.
+    ::TrackPopupMenu(menu, 0, cursor.x, cursor.y, 0, m_hWnd, nullptr);
+    ::DestroyMenu(menu);
+}
+
+BOOL CEnterGameDlg::PreTranslateMessage(MSG* msg) {
+    if (msg->message == WM_KEYDOWN && msg->wParam == VK_F5) {
+        m_browser.Refresh();
+        return TRUE;
+    }
+    if (msg->message == WM_HOTKEY) {
+        OnHotKey();
+        return TRUE;
+    }
+    // Enter and Escape neither close the window nor reach the page.
+    if (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE)
+        return TRUE;
+    // The page never sees the right button, so it opens no context menu.
+    if (msg->message == WM_RBUTTONDOWN)
+        msg->message = WM_LBUTTONDOWN;
+    else if (msg->message == WM_RBUTTONUP)
+        msg->message = WM_LBUTTONUP;
+    return CDialog::PreTranslateMessage(msg);
+}
+
+void CEnterGameDlg::OnHotKey() {
+    if (m_inTray) {
+        ShowWindow(SW_SHOW);
+        m_inTray = false;
+    } else {
+        OnBtnTray();
+        m_inTray = true;
+    }
+}
+
+bool CEnterGameDlg::SetFullScreen(bool enter) {
+    IWebBrowser2* browser = m_browser.m_pBrowser;
+    if (!browser)
+        return false;
+    // The browser's property is the only record of the mode; a failed read
+    // counts as not in full screen.
+    VARIANT_BOOL full = VARIANT_FALSE;
+    browser->get_FullScreen(&full);
+    if (!enter) {
+        if (full) {
+            m_savedPlacement.length = sizeof(WINDOWPLACEMENT);
+            ::SetWindowPlacement(m_hWnd, &m_savedPlacement);
+            browser->put_FullScreen(VARIANT_FALSE);
+        }
+        return false;
+    }
+    if (full)
+        return true;
+    m_savedPlacement.length = sizeof(WINDOWPLACEMENT);
+    ::GetWindowPlacement(m_hWnd, &m_savedPlacement);
+    m_browser.ModifyStyle(WS_CAPTION, 0);
+    RECT screen;
+    ::GetWindowRect(::GetDesktopWindow(), &screen);
+    ::AdjustWindowRectEx(&screen, GetStyle(), FALSE, GetExStyle());
+    MoveWindow(screen);
+    browser->put_FullScreen(VARIANT_TRUE);
+    return true;
+}
+
+void CEnterGameDlg::OnClose() {
+    ::UnregisterHotKey(m_hWnd, kHotKeyId);
+    // The dialog's default answer posts IDCANCEL, which ends the dialog.
+    Default();
+}
+
+void CEnterGameDlg::OnSysCommand(UINT id, LPARAM) {
+    // Closing runs the default processing twice (the first stands for the
+    // window's own clean-up), so WM_CLOSE arrives twice; the second finds
+    // the hotkey gone and the dialog already ending.
+    if (id == SC_CLOSE)
+        Default();
+    Default();
+}
+
+void CEnterGameDlg::OnDestroy() {
+    RemoveTrayIcon();
+}

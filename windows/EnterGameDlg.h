@@ -1,0 +1,111 @@
+#pragma once
+// The game window: a borderless, skinned dialog around the game page, with a
+// title, a picture and ten skin buttons laid out from the right edge. It can
+// hide itself to the notification area (also with the system-wide F4 key),
+// take the whole screen for the page, and closes after a confirmation.
+
+#include "Dialog.h"
+#include "Gdi.h"
+#include "PictureEx.h"
+#include "ScriptCommandTargets.h"
+#include "SimpleBrowser.h"
+#include "SkinButton.h"
+#include "xStatic.h"
+
+#include <shellapi.h>
+
+#include <string>
+
+class CMainDlg;
+
+// Hides the login backdrop and runs the game window on `url` as the
+// application's main window; returns when it has closed. While one game
+// window is open, further calls do nothing.
+void ShowGameWindow(const std::string& url, CMainDlg& login);
+
+class CEnterGameDlg : public CDialog, public CGameWindowCommands {
+public:
+    static constexpr UINT kTemplateId = 100;
+    static constexpr int kHotKeyId = 2182;
+    static constexpr UINT kTrayIconId = 1000101;
+    static constexpr UINT kTrayNotify = WM_USER + 1001;
+    // The tray menu's items; "关闭" is the dialog's own cancel.
+    static constexpr UINT kTrayClose = IDCANCEL;
+    static constexpr UINT kTrayOpen = 24;
+    // Height of the band above the page that holds the skin.
+    static constexpr int kBandHeight = 31;
+
+    CEnterGameDlg();
+    ~CEnterGameDlg() override;
+
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    BOOL PreTranslateMessage(MSG* msg) override;
+    void OnOK() override;
+
+    // What the game page's commands do with this window.
+    void SetTitleText(const char* text) override;
+    // Enters full screen (true) or leaves it (false); whether the window is
+    // now in full screen.
+    bool SetFullScreen(bool enter) override;
+
+    static const MessageMap* ThisMessageMap();
+    const MessageMap* GetMessageMap() const override { return ThisMessageMap(); }
+
+    SimpleBrowser m_browser;
+    std::string m_gameUrl;
+    WINDOWPLACEMENT m_savedPlacement{};
+    CBitmap m_background;
+    CxSkinButton m_btnRefresh;
+    CxSkinButton m_btnCache;
+    CxSkinButton m_btnClose;
+    CxSkinButton m_btnTray;
+    CxSkinButton m_btnWin;
+    CxSkinButton m_btnMini;
+    CxSkinButton m_btnPay;
+    CxSkinButton m_btnWeb;
+    CxSkinButton m_btnService;
+    CxSkinButton m_btnForum;
+    CPictureEx m_gamePic;
+    std::string m_tipText;
+    CxStatic m_title;
+    bool m_maximized = false;
+    bool m_layoutReady = false;
+    bool m_inTray = false;
+    NOTIFYICONDATAA m_trayIcon{};
+    // The window's icon, also the one shown in the notification area.
+    HICON m_hIcon = nullptr;
+
+private:
+    void OnSize(UINT type, int cx, int cy);
+    LRESULT OnEraseBkgnd(WPARAM dc, LPARAM);
+    void OnPaint();
+    void OnLButtonDown(UINT flags, POINT point);
+    LRESULT OnPassOn(WPARAM, LPARAM) { return Default(); }
+    HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT kind);
+
+    void OnBtnClose();
+    void OnBtnCache();
+    void OnBtnTray();
+    void OnBtnWin();
+    void OnBtnMini() { ShowWindow(SW_MINIMIZE); }
+    void OnBtnPay() { OpenSettingUrl("game_paybtn_url"); }
+    void OnBtnWeb() { OpenSettingUrl("game_webbtn_url"); }
+    void OnBtnService() { OpenSettingUrl("game_servicebtn_url"); }
+    void OnBtnForum() { OpenSettingUrl("game_forumbtn_url"); }
+    void OnBtnRefresh() { m_browser.Refresh(); }
+    void OnTrayOpen() { ShowWindow(SW_SHOW); }
+    LRESULT OnTrayNotify(WPARAM id, LPARAM event);
+    void OnClose();
+    void OnDestroy();
+    void OnSysCommand(UINT id, LPARAM lParam);
+
+    void SkinTitle();
+    void SkinButtons();
+    void LayOutButtons(int clientWidth);
+    void ShowTrayMenu();
+    void OnHotKey();
+    void FillTrayRecord(HICON icon, const char* tip);
+    void RemoveTrayIcon();
+    void OpenSettingUrl(const char* key);
+};
