@@ -19,6 +19,8 @@ public:
 
     // Waits until the box has been answered or the time is up; true if answered.
     bool Wait();
+    // Whether the box has been answered, without waiting.
+    bool Answered() const { return m_answered; }
     // What the answered box showed.
     const std::string& Caption() const { return m_caption; }
     const std::string& Text() const { return m_text; }

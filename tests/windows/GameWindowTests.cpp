@@ -1,0 +1,841 @@
+// The game window as its user and its page drive it: real windows under
+// Xvfb with the real browser control, buttons clicked and message boxes and
+// menus answered with the mouse, and the page's commands run by a real
+// script engine.
+
+#include "ConfigStore.h"
+#include "EnterGameDlg.h"
+#include "FakeWebBrowser.h"
+#include "GameLayout.h"
+#include "HandleCounts.h"
+#include "MainDlg.h"
+#include "MessageBoxAnswerer.h"
+#include "Pixels.h"
+#include "PngFile.h"
+#include "ScriptCommands.h"
+#include "ScriptPage.h"
+#include "TempDir.h"
+#include "TimedSteps.h"
+#include "TranslucentDialog.h"
+#include "UiPump.h"
+#include "UrlCacheEntries.h"
+#include "UserInput.h"
+#include "WinApp.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cwchar>
+#include <map>
+#include <ranges>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr COLORREF kBandColour = RGB(40, 80, 160);
+constexpr int kButtonTop = 4, kButtonHeight = 20;
+
+struct ButtonPlace {
+    const char* stem;
+    UINT id;
+    int fromRight;
+    int width;
+};
+
+// The ten buttons in a row from the right edge, none overlapping.
+constexpr ButtonPlace kButtons[] = {
+    {"game_closebtn", 1010, 24, 20},    {"game_winbtn", 1015, 48, 20},
+    {"game_minibtn", 1016, 72, 20},     {"game_traybtn", 1014, 96, 20},
+    {"game_refreshbtn", 1022, 130, 30}, {"game_cachebtn", 1011, 164, 30},
+    {"game_servicebtn", 1020, 198, 30}, {"game_forumbtn", 1021, 232, 30},
+    {"game_webbtn", 1019, 266, 30},     {"game_paybtn", 1018, 300, 30},
+};
+
+std::string WinePath(std::string unixPath) {
+    for (char& c : unixPath)
+        if (c == '/')
+            c = '\\';
+    return "Z:" + unixPath;
+}
+
+std::string Xml(const std::map<std::string, std::string>& skin) {
+    std::string xml = "<?xml version=\"1.0\" encoding=\"GBK\"?><config>";
+    for (const auto& [key, value] : skin)
+        xml += "<" + key + ">" + value + "</" + key + ">";
+    return xml + "</config>";
+}
+
+RECT WindowRect(HWND window) {
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    return rect;
+}
+
+// A child's rectangle in its parent's client coordinates.
+RECT ChildRect(HWND child) {
+    RECT rect = WindowRect(child);
+    ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+bool SameRect(const RECT& a, const RECT& b) {
+    return ::EqualRect(&a, &b) != FALSE;
+}
+
+POINT CentreOf(HWND window) {
+    RECT rect = WindowRect(window);
+    return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+bool TrayIconPresent(HWND window) {
+    NOTIFYICONDATAA record{};
+    record.cbSize = sizeof(record);
+    record.hWnd = window;
+    record.uID = CEnterGameDlg::kTrayIconId;
+    return ::Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE;
+}
+
+CTimedSteps::Step Until(std::function<bool()> condition) {
+    return condition;
+}
+
+// Where the browser host was created: x, y, width and height.
+RECT g_hostCreatedAt{};
+
+LRESULT CALLBACK RecordHostCreation(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) {
+        const CREATESTRUCTA& create = *reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
+        bool named = create.lpszName && !IS_INTRESOURCE(create.lpszName);
+        if (create.hMenu == reinterpret_cast<HMENU>(1012) && named &&
+            lstrcmpA(create.lpszName, "dd") == 0)
+            g_hostCreatedAt = RECT{create.x, create.y, create.cx, create.cy};
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Counts the WM_CLOSE messages a window is sent, and sees whether F4 is free
+// again when the first has been handled.
+class CCloseSpy {
+public:
+    explicit CCloseSpy(HWND window) {
+        s_spy = this;
+        m_window = window;
+        m_hook = ::SetWindowsHookExA(WH_CALLWNDPROCRET, &CCloseSpy::Hook, nullptr,
+                                     ::GetCurrentThreadId());
+    }
+    ~CCloseSpy() {
+        ::UnhookWindowsHookEx(m_hook);
+        s_spy = nullptr;
+    }
+    CCloseSpy(const CCloseSpy&) = delete;
+    CCloseSpy& operator=(const CCloseSpy&) = delete;
+
+    int m_closes = 0;
+    bool m_hotKeyFreeAfterFirst = false;
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        auto* call = reinterpret_cast<CWPRETSTRUCT*>(lParam);
+        if (code == HC_ACTION && s_spy && call->hwnd == s_spy->m_window &&
+            call->message == WM_CLOSE && ++s_spy->m_closes == 1) {
+            s_spy->m_hotKeyFreeAfterFirst = ::RegisterHotKey(nullptr, 77, 0, VK_F4) != FALSE;
+            ::UnregisterHotKey(nullptr, 77);
+        }
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    static inline CCloseSpy* s_spy = nullptr;
+    HWND m_window = nullptr;
+    HHOOK m_hook = nullptr;
+};
+
+// Records the messages a window (not one of ours) receives.
+class CMessageRecorder {
+public:
+    explicit CMessageRecorder(HWND window) : m_window(window) {
+        s_recorder = this;
+        m_previous = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
+            window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CMessageRecorder::Proc)));
+    }
+    ~CMessageRecorder() {
+        if (::IsWindow(m_window))
+            ::SetWindowLongPtrA(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previous));
+        s_recorder = nullptr;
+    }
+    CMessageRecorder(const CMessageRecorder&) = delete;
+    CMessageRecorder& operator=(const CMessageRecorder&) = delete;
+
+    std::vector<std::pair<UINT, WPARAM>> m_received;
+
+private:
+    static LRESULT CALLBACK Proc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        if ((message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
+            (message >= WM_LBUTTONDOWN && message <= WM_RBUTTONUP) || message >= WM_APP)
+            s_recorder->m_received.emplace_back(message, wParam);
+        return ::CallWindowProcA(s_recorder->m_previous, hWnd, message, wParam, lParam);
+    }
+
+    static inline CMessageRecorder* s_recorder = nullptr;
+    HWND m_window;
+    WNDPROC m_previous = nullptr;
+};
+
+// A page in `host`, as its first completed navigation makes it.
+std::unique_ptr<CScriptPage> PageOf(SimpleBrowser& host) {
+    RegisterScriptCommands(&host);
+    IDispatch* external = nullptr;
+    host.m_pUIHandler->GetExternal(&external);
+    auto page = std::make_unique<CScriptPage>(external);
+    if (external)
+        external->Release();
+    return page;
+}
+
+// Reads the items of the popup menu on the screen and clicks the one at
+// `position`; false while no menu shows.
+bool ChooseMenuItem(int position, std::vector<std::pair<UINT, std::string>>* items) {
+    HWND popup = ::FindWindowA("#32768", nullptr);
+    if (!popup || !::IsWindowVisible(popup))
+        return false;
+    auto menu = reinterpret_cast<HMENU>(::SendMessageA(popup, MN_GETHMENU, 0, 0));
+    items->clear();
+    for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+        char text[64] = {};
+        ::GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof(text), MF_BYPOSITION);
+        items->emplace_back(::GetMenuItemID(menu, i), text);
+    }
+    RECT item{};
+    ::GetMenuItemRect(nullptr, menu, static_cast<UINT>(position), &item);
+    ClickAt(POINT{(item.left + item.right) / 2, (item.top + item.bottom) / 2});
+    return true;
+}
+
+// Every key the game window reads has a value of the test's: the store
+// keeps keys across loads, so a key one test sets must not leak into another.
+class GameWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(::CopyFileA(WinePath(CLIENT_SOURCE_DIR "/demo/data/main.ico").c_str(),
+                                m_dir.Write("data\\main.ico", "").c_str(), FALSE));
+        m_dir.Write("data\\bg.bmp",
+                    BmpFile({{kBandColour, kBandColour}, {kBandColour, kBandColour}}));
+        m_skin["game_bg"] = "bg.bmp";
+        m_skin["game_title"] = "Title";
+        m_skin["game_title_posx"] = "40";
+        m_skin["game_title_posy"] = "6";
+        m_skin["game_gamepic_posx"] = "4";
+        m_skin["game_gamepic_posy"] = "4";
+        m_skin["game_gamepic_normal"] = "";
+        m_skin["game_closebtn_callbacktips"] = "Quit?";
+        for (const char* channel : {"_r", "_g", "_b"})
+            m_skin[std::string("game_title") + channel] = "255";
+        for (const ButtonPlace& button : kButtons) {
+            std::string stem = button.stem;
+            std::string image = stem + ".bmp";
+            std::vector<COLORREF> row(static_cast<size_t>(button.width), RGB(200, 30, 30));
+            m_dir.Write("data\\" + image,
+                        BmpFile(std::vector<std::vector<COLORREF>>(kButtonHeight, row)));
+            for (const char* state : {"_normal", "_down", "_over"})
+                m_skin[stem + state] = image;
+            m_skin[stem + "_tips"] = stem;
+            m_skin[stem + "_posx"] = std::to_string(button.fromRight);
+            m_skin[stem + "_posy"] = std::to_string(kButtonTop);
+            m_skin[stem + "_width"] = std::to_string(button.width);
+            m_skin[stem + "_height"] = std::to_string(kButtonHeight);
+        }
+        for (const char* link : {"game_paybtn", "game_webbtn", "game_forumbtn", "game_servicebtn"})
+            m_skin[std::string(link) + "_url"] = "";
+    }
+
+    // Loads the skin, then runs the game window on a blank page while the
+    // steps are taken; the window is closed after the last one unless the
+    // last step closes it. The dialog's result.
+    INT_PTR RunGame(std::vector<CTimedSteps::Step> steps, bool lastStepCloses = false) {
+        ScopedCurrentDirectory cwd(m_dir.Path());
+        m_dir.Write("config.xml", Xml(m_skin));
+        CConfigStore::Instance().Load();
+        CEnterGameDlg game;
+        game.m_gameUrl = "about:blank";
+        m_game = &game;
+        size_t count = steps.size();
+        steps.insert(steps.begin(), Until([&] { return game.IsWindowVisible() != FALSE; }));
+        steps.push_back(Do([&] {
+            if (game.m_hWnd)
+                game.EndDialog(IDCANCEL);
+        }));
+        CTimedSteps timed(std::move(steps));
+        INT_PTR result = game.DoModal();
+        m_game = nullptr;
+        EXPECT_GE(timed.Taken(), lastStepCloses ? count : count + 1);
+        EXPECT_TRUE(timed.GivenUp().empty()) << "step " << timed.GivenUp().front() << " gave up";
+        return result;
+    }
+
+    HWND Button(UINT id) const { return ::GetDlgItem(m_game->m_hWnd, static_cast<int>(id)); }
+    int ClientWidth() const {
+        RECT client;
+        m_game->GetClientRect(&client);
+        return client.right;
+    }
+    // Each button at its distance from the right edge.
+    void ExpectButtonsLaidOut() const {
+        int width = ClientWidth();
+        for (const ButtonPlace& button : kButtons) {
+            int left = width - button.fromRight;
+            RECT expected{left, kButtonTop, left + button.width, kButtonTop + kButtonHeight};
+            EXPECT_TRUE(SameRect(ChildRect(Button(button.id)), expected)) << button.stem;
+        }
+    }
+
+    TempDir m_dir;
+    std::map<std::string, std::string> m_skin;
+    CEnterGameDlg* m_game = nullptr;
+};
+
+} // namespace
+
+TEST(GameWindowTemplate, HoldsItsThirteenControlsAsLaidDown) {
+    struct Control {
+        int id;
+        const char* className;
+        DWORD style;
+        DWORD exStyle;
+        RECT units;
+    };
+    constexpr DWORD button = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+    constexpr DWORD group = WS_CHILD | WS_VISIBLE | WS_GROUP;
+    const Control controls[] = {
+        {1010, "Button", button, 0, {393, 1, 21, 14}},
+        {1011, "Button", button, 0, {349, 1, 25, 16}},
+        {1012, "Static", group, 0, {22, 30, 293, 200}},
+        {1013, "Static", group, WS_EX_TRANSPARENT, {317, 2, 19, 8}},
+        {1014, "Button", button, 0, {362, 27, 25, 16}},
+        {1015, "Button", button, 0, {367, 62, 25, 16}},
+        {1016, "Button", button, 0, {373, 87, 25, 16}},
+        {1017, "Static", WS_CHILD | WS_VISIBLE | SS_BLACKFRAME, 0, {385, 107, 20, 20}},
+        {1018, "Button", button, 0, {380, 155, 25, 16}},
+        {1019, "Button", button, 0, {376, 178, 25, 16}},
+        {1020, "Button", button, 0, {382, 203, 25, 16}},
+        {1021, "Button", button, 0, {375, 229, 25, 16}},
+        {1022, "Button", button, 0, {377, 253, 25, 16}},
+    };
+    CDialog dialog;
+    ASSERT_TRUE(dialog.Create(CEnterGameDlg::kTemplateId));
+    constexpr DWORD kFrame = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_VISIBLE;
+    EXPECT_EQ(dialog.GetStyle() & (0x82000048u | kFrame), 0x82000048u);
+    RECT size{0, 0, 419, 270};
+    ::MapDialogRect(dialog.m_hWnd, &size);
+    RECT client;
+    dialog.GetClientRect(&client);
+    EXPECT_TRUE(SameRect(client, size));
+    LOGFONTA font{};
+    ::GetObjectA(reinterpret_cast<HFONT>(dialog.SendMessage(WM_GETFONT)), sizeof(font), &font);
+    EXPECT_STREQ(font.lfFaceName, "MS Shell Dlg");
+
+    HWND child = ::GetWindow(dialog.m_hWnd, GW_CHILD);
+    for (const Control& expected : controls) {
+        ASSERT_NE(child, nullptr);
+        char className[32] = {};
+        ::GetClassNameA(child, className, sizeof(className));
+        // The dialog manager converts the place and the size each on its own.
+        RECT rect = expected.units;
+        ::MapDialogRect(dialog.m_hWnd, &rect);
+        rect.right += rect.left;
+        rect.bottom += rect.top;
+        EXPECT_EQ(::GetDlgCtrlID(child), expected.id);
+        EXPECT_STRCASEEQ(className, expected.className) << expected.id;
+        EXPECT_EQ(static_cast<DWORD>(::GetWindowLongA(child, GWL_STYLE)), expected.style)
+            << expected.id;
+        EXPECT_EQ(static_cast<DWORD>(::GetWindowLongA(child, GWL_EXSTYLE)) & WS_EX_TRANSPARENT,
+                  expected.exStyle)
+            << expected.id;
+        EXPECT_TRUE(SameRect(ChildRect(child), rect)) << expected.id;
+        child = ::GetWindow(child, GW_HWNDNEXT);
+    }
+    EXPECT_EQ(child, nullptr);
+    dialog.DestroyWindow();
+}
+
+TEST_F(GameWindowTest, OpensAtATenthOfTheScreenWithItsPageBelowTheBandAndButtonsFromTheRight) {
+    RECT desktop = WindowRect(::GetDesktopWindow());
+    GameRect place = InitialGamePlacement(desktop.right, desktop.bottom);
+    HHOOK hook = ::SetWindowsHookExA(WH_CBT, &RecordHostCreation, nullptr, ::GetCurrentThreadId());
+    RunGame({
+        Do([&] {
+            ::UnhookWindowsHookEx(hook);
+            RECT expected{place.x, place.y, place.x + place.width, place.y + place.height};
+            EXPECT_TRUE(SameRect(WindowRect(m_game->m_hWnd), expected));
+            EXPECT_EQ(::GetForegroundWindow(), m_game->m_hWnd);
+            // Created on the template's client area, then moved below the band.
+            RECT tpl{0, 0, 419, 270};
+            ::MapDialogRect(m_game->m_hWnd, &tpl);
+            EXPECT_TRUE(SameRect(g_hostCreatedAt, RECT{0, 24, tpl.right, tpl.bottom - 25}));
+            EXPECT_TRUE(SameRect(ChildRect(m_game->m_browser.m_hWnd),
+                                 RECT{0, 31, ClientWidth(), place.height}));
+            ExpectButtonsLaidOut();
+            m_game->MoveWindow(50, 60, 700, 400);
+        }),
+        Do([&] {
+            EXPECT_EQ(ClientWidth(), 700);
+            ExpectButtonsLaidOut();
+        }),
+    });
+}
+
+TEST_F(GameWindowTest, OddNumbersInTheSkinReadAsAtoiReadsThem) {
+    m_skin["game_title"] = "Welcome";
+    m_skin["game_title_r"] = "300";
+    m_skin["game_title_g"] = "-1";
+    m_skin["game_title_b"] = "0";
+    m_skin["game_title_posx"] = "12abc";
+    m_skin["game_title_posy"] = " 3";
+    // Numbers beyond int neither crash the layout nor move the other buttons.
+    m_skin["game_closebtn_posx"] = "99999999999";
+    m_skin["game_winbtn_posx"] = "-2147483649";
+    m_skin["game_minibtn_width"] = "99999999999";
+    RunGame({Do([&] {
+        EXPECT_EQ(m_game->m_title.GetText(), "Welcome");
+        EXPECT_TRUE(SameRect(ChildRect(m_game->m_title.m_hWnd), RECT{12, 3, 82, 21}));
+        // Red 300 is 44, green -1 is 255: the text shows in that colour.
+        CScreenShot shot(WindowRect(m_game->m_title.m_hWnd));
+        EXPECT_GT(shot.Count(RECT{0, 0, shot.Width(), shot.Height()}, RGB(44, 255, 0)), 0);
+        int width = ClientWidth();
+        for (const ButtonPlace& button : kButtons | std::views::drop(3)) {
+            int left = width - button.fromRight;
+            RECT expected{left, kButtonTop, left + button.width, kButtonTop + kButtonHeight};
+            EXPECT_TRUE(SameRect(ChildRect(Button(button.id)), expected)) << button.stem;
+        }
+    })});
+}
+
+TEST_F(GameWindowTest, WithoutSkinKeysOrBackgroundTheWindowStillOpensUnpainted) {
+    RunGame({Do([&] {
+        // The background shows across the band.
+        CScreenShot band(ScreenClientArea(m_game->m_hWnd));
+        EXPECT_EQ(band.At(ClientWidth() / 2, 28), kBandColour);
+    })});
+    for (auto& [key, value] : m_skin)
+        value.clear();
+    RunGame({Do([&] {
+        int width = ClientWidth();
+        for (const ButtonPlace& button : kButtons)
+            EXPECT_TRUE(SameRect(ChildRect(Button(button.id)), RECT{width, 0, width, 0}));
+        EXPECT_TRUE(SameRect(ChildRect(m_game->m_gamePic.m_hWnd), RECT{0, 0, 2, 20}));
+        EXPECT_TRUE(m_game->m_background.IsEmpty());
+        // No image is stretched: the dialog's own colour shows.
+        CScreenShot band(ScreenClientArea(m_game->m_hWnd));
+        EXPECT_EQ(band.At(width / 2, 28), ::GetSysColor(COLOR_BTNFACE));
+    })});
+}
+
+TEST_F(GameWindowTest, TheLoginPageOpensTheGameWindowAndItsPageDrivesIt) {
+    CWinApp app("game window test");
+    m_skin["login_url"] = "about:blank";
+    ScopedCurrentDirectory cwd(m_dir.Path());
+    m_dir.Write("config.xml", Xml(m_skin));
+    CConfigStore::Instance().Load();
+    CMainDlg login;
+    app.m_pMainWnd = &login;
+    std::unique_ptr<CScriptPage> loginPage;
+    std::vector<std::string> log;
+    CEnterGameDlg* game = nullptr;
+    std::unique_ptr<CScriptPage> gamePage;
+    RECT placed{}, desktop = WindowRect(::GetDesktopWindow());
+
+    auto inGame = std::vector<CTimedSteps::Step>{
+        Until([&] {
+            game = dynamic_cast<CEnterGameDlg*>(app.m_pMainWnd);
+            return game && game->IsWindowVisible();
+        }),
+        Do([&] {
+            log.push_back("game open");
+            EXPECT_FALSE(login.Backdrop()->IsWindowVisible());
+            EXPECT_EQ(game->m_gameUrl, "about:blank#game");
+            EXPECT_EQ(game->m_browser.m_url, "about:blank#game");
+            // A second game window is refused while this one is open.
+            EXPECT_EQ(loginPage->Run(L"external.show_game('about:blank#second');"), S_OK);
+            EXPECT_EQ(app.m_pMainWnd, game);
+            gamePage = PageOf(game->m_browser);
+            EXPECT_EQ(gamePage->Run(L"external.set_name('abc');"), S_OK);
+            EXPECT_EQ(game->m_title.GetText(), "abc");
+            placed = WindowRect(game->m_hWnd);
+            gamePage->Run(L"external.full_screen();");
+        }),
+        Do([&] {
+            EXPECT_TRUE(SameRect(WindowRect(game->m_hWnd), desktop));
+            EXPECT_TRUE(SameRect(game->m_savedPlacement.rcNormalPosition, placed));
+            // Entering again saves nothing: the first placement stays.
+            gamePage->Run(L"external.full_screen();");
+            EXPECT_TRUE(SameRect(game->m_savedPlacement.rcNormalPosition, placed));
+            gamePage->Run(L"external.set_window();");
+        }),
+        Do([&] {
+            EXPECT_TRUE(SameRect(WindowRect(game->m_hWnd), placed));
+            gamePage->Run(L"external.set_window();");
+            EXPECT_TRUE(SameRect(WindowRect(game->m_hWnd), placed));
+            // Commands for the other window do nothing.
+            gamePage->Run(L"external.show_login();");
+            EXPECT_FALSE(login.Backdrop()->IsWindowVisible());
+            loginPage->Run(L"external.set_name('from login'); external.full_screen();");
+            EXPECT_EQ(game->m_title.GetText(), "abc");
+            EXPECT_TRUE(SameRect(WindowRect(game->m_hWnd), placed));
+            gamePage.reset();
+            log.push_back("closing game");
+            game->EndDialog(IDCANCEL);
+        }),
+    };
+    CTimedSteps loginSteps({
+        Until([&] { return login.Browser().m_hWnd && login.Backdrop()->IsWindowVisible(); }),
+        Do([&] {
+            loginPage = PageOf(login.Browser());
+            CTimedSteps gameSteps(inGame);
+            log.push_back("show_game called");
+            EXPECT_EQ(loginPage->Run(L"external.show_game('about:blank#game');"), S_OK);
+            log.push_back("show_game returned");
+            EXPECT_TRUE(gameSteps.Finished());
+            loginPage.reset();
+        }),
+    });
+    INT_PTR result = login.DoModal();
+    MSG quit;
+    bool quitHandedOn = ::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+    EXPECT_EQ(log, (std::vector<std::string>{"show_game called", "game open", "closing game",
+                                             "show_game returned"}));
+    // Its main window gone, the application ends: the login loop too.
+    EXPECT_EQ(result, -1);
+    EXPECT_TRUE(quitHandedOn);
+    EXPECT_EQ(app.m_pMainWnd, nullptr);
+}
+
+TEST_F(GameWindowTest, CloseAsksFirstThenEndsThroughTheWholeSequence) {
+    std::unique_ptr<MessageBoxAnswerer> answer;
+    std::unique_ptr<CCloseSpy> spy;
+    HWND window = nullptr;
+    INT_PTR result = RunGame(
+        {
+            Do([&] {
+                window = m_game->m_hWnd;
+                spy = std::make_unique<CCloseSpy>(window);
+                // In the tray first: closing must take the icon away.
+                ClickAt(CentreOf(Button(1014)));
+            }),
+            Until([&] { return !m_game->IsWindowVisible(); }),
+            Do([&] {
+                EXPECT_TRUE(TrayIconPresent(window));
+                m_game->ShowWindow(SW_SHOW);
+                answer = std::make_unique<MessageBoxAnswerer>(IDCANCEL);
+                ClickAt(CentreOf(Button(1010)));
+            }),
+            Until([&] { return answer->Answered(); }),
+            Do([&] {
+                EXPECT_EQ(answer->Caption(), "提示");
+                EXPECT_EQ(answer->Text(), "Quit?");
+                EXPECT_TRUE(m_game->IsWindowVisible());
+                EXPECT_EQ(spy->m_closes, 0);
+                answer = std::make_unique<MessageBoxAnswerer>(IDOK);
+                ClickAt(CentreOf(Button(1010)));
+            }),
+            Until([] { return false; }),
+        },
+        true);
+    EXPECT_TRUE(answer->Wait());
+    EXPECT_EQ(result, IDCANCEL);
+    // SC_CLOSE reaches default processing twice; the second close is harmless.
+    EXPECT_EQ(spy->m_closes, 2);
+    EXPECT_TRUE(spy->m_hotKeyFreeAfterFirst);
+    EXPECT_FALSE(TrayIconPresent(window));
+}
+
+TEST_F(GameWindowTest, CacheButtonEmptiesTheCacheOnceConfirmedAndSaysSo) {
+    std::string question, done, doneCaption;
+    std::atomic<bool> answered{false};
+    std::thread answers;
+    RunGame({
+        Do([&] {
+            EXPECT_TRUE(AddCacheEntry("http://127.0.0.1:9/cached-page.html"));
+            EXPECT_FALSE(CacheEntries().empty());
+            answers = std::thread([&] {
+                MessageBoxAnswerer ask(IDOK);
+                ask.Wait();
+                question = ask.Text();
+                MessageBoxAnswerer tell(IDOK);
+                tell.Wait();
+                done = tell.Text();
+                doneCaption = tell.Caption();
+                answered = true;
+            });
+            ClickAt(CentreOf(Button(1011)));
+        }),
+        Until([&] { return answered.load(); }),
+        Do([&] { EXPECT_TRUE(CacheEntries().empty()); }),
+    });
+    answers.join();
+    EXPECT_EQ(question, "确定清空缓存吗?");
+    EXPECT_EQ(done, "清空完成");
+    EXPECT_EQ(doneCaption, "Done");
+}
+
+TEST_F(GameWindowTest, WindowButtonsToggleTheWorkAreaMinimiseAndHideToTheTray) {
+    RECT before{}, work{};
+    RunGame({
+        Do([&] {
+            before = WindowRect(m_game->m_hWnd);
+            ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+            ClickAt(CentreOf(Button(1015)));
+        }),
+        Until([&] { return m_game->m_maximized; }),
+        Do([&] {
+            EXPECT_TRUE(SameRect(WindowRect(m_game->m_hWnd), work));
+            ExpectButtonsLaidOut();
+            ClickAt(CentreOf(Button(1015)));
+        }),
+        Until([&] { return !m_game->m_maximized; }),
+        Do([&] {
+            EXPECT_TRUE(SameRect(WindowRect(m_game->m_hWnd), before));
+            ClickAt(CentreOf(Button(1016)));
+        }),
+        Until([&] { return m_game->IsIconic() != FALSE; }),
+        Do([&] { m_game->ShowWindow(SW_RESTORE); }),
+        Until([&] { return !m_game->IsIconic() && m_game->IsWindowVisible(); }),
+        Do([&] { ClickAt(CentreOf(Button(1014))); }),
+        Until([&] { return !m_game->IsWindowVisible(); }),
+        Do([&] {
+            EXPECT_TRUE(TrayIconPresent(m_game->m_hWnd));
+            EXPECT_FALSE(m_game->m_inTray);
+        }),
+    });
+}
+
+TEST_F(GameWindowTest, LinkButtonsOpenExactlyTheirConfiguredAddresses) {
+    // Each address is a copy of a recorder program that notes it was started.
+    const std::pair<const char*, UINT> links[] = {{"game_paybtn", 1018},
+                                                  {"game_webbtn", 1019},
+                                                  {"game_forumbtn", 1021},
+                                                  {"game_servicebtn", 1020}};
+    auto record = [&](const char* stem) {
+        return m_dir.PathOf(std::string(stem) + "\\command-line.txt");
+    };
+    for (const auto& [stem, id] : links) {
+        std::string program = m_dir.Write(std::string(stem) + "\\open.exe", "");
+        ASSERT_TRUE(::CopyFileA((ProgramDirectory() + "\\game_standin.exe").c_str(),
+                                program.c_str(), FALSE));
+        m_skin[std::string(stem) + "_url"] = program;
+    }
+    std::vector<CTimedSteps::Step> steps;
+    for (const auto& [stem, id] : links) {
+        steps.push_back(Do([&, id = id] { ClickAt(CentreOf(Button(id))); }));
+        steps.push_back(Until([&, stem = stem] {
+            return ::GetFileAttributesA(record(stem).c_str()) != INVALID_FILE_ATTRIBUTES;
+        }));
+        steps.push_back(Do([&, stem = stem] {
+            for (const auto& [other, unused] : links) {
+                bool opened =
+                    ::GetFileAttributesA(record(other).c_str()) != INVALID_FILE_ATTRIBUTES;
+                EXPECT_EQ(opened, other == stem) << stem << " opened " << other;
+            }
+            ::DeleteFileA(record(stem).c_str());
+        }));
+    }
+    RunGame(std::move(steps));
+}
+
+TEST_F(GameWindowTest, KeysAndTheRightButtonAreFilteredBeforeThePageSeesThem) {
+    CFakeWebBrowser fake;
+    IWebBrowser2* real = nullptr;
+    std::unique_ptr<CMessageRecorder> page;
+    HWND inner = nullptr;
+    const std::pair<UINT, WPARAM> posted[] = {
+        {WM_KEYDOWN, VK_RETURN}, {WM_CHAR, 13},       {WM_KEYUP, VK_ESCAPE},
+        {WM_APP + 1, 27},        {WM_KEYDOWN, VK_F5}, {WM_KEYUP, VK_F5},
+        {WM_RBUTTONDOWN, 0},     {WM_RBUTTONUP, 0},   {WM_APP + 2, 0},
+    };
+    const std::vector<std::pair<UINT, WPARAM>> arrived = {
+        {WM_KEYUP, VK_F5}, {WM_LBUTTONDOWN, 0}, {WM_LBUTTONUP, 0}, {WM_APP + 2, 0}};
+    RunGame({
+        Do([&] {
+            ASSERT_NE(m_game->m_browser.m_pBrowser, nullptr);
+            // The deepest of the browser's own windows stands for the page.
+            inner = m_game->m_browser.m_hWnd;
+            while (HWND child = ::GetWindow(inner, GW_CHILD))
+                inner = child;
+            real = std::exchange(m_game->m_browser.m_pBrowser, &fake);
+            page = std::make_unique<CMessageRecorder>(inner);
+            for (const auto& [message, wParam] : posted)
+                ::PostMessageA(inner, message, wParam, MAKELPARAM(5, 5));
+        }),
+        Until([&] {
+            return !page->m_received.empty() && page->m_received.back().first == WM_APP + 2;
+        }),
+        Do([&] {
+            EXPECT_EQ(page->m_received, arrived);
+            EXPECT_EQ(fake.m_refreshes, 1);
+            ClickAt(CentreOf(Button(1022)));
+        }),
+        Until([&] { return fake.m_refreshes == 2; }),
+        Do([&] {
+            page.reset();
+            m_game->m_browser.m_pBrowser = real;
+        }),
+    });
+}
+
+TEST_F(GameWindowTest, F4AndTheTrayIconFollowTheirStateTable) {
+    enum Event { F4, TrayButton, DoubleClick };
+    struct Row {
+        Event event;
+        bool visible;
+        bool inTray;
+    };
+    const Row rows[] = {
+        {F4, false, true},
+        {F4, true, false},
+        // Hidden by the button, F4 only marks the state, and the next shows.
+        {TrayButton, false, false},
+        {F4, false, true},
+        {F4, true, false},
+        // A double click shows the window but keeps the state: F4 shows again first.
+        {F4, false, true},
+        {DoubleClick, true, true},
+        {F4, true, false},
+        {F4, false, true},
+    };
+    std::vector<CTimedSteps::Step> steps;
+    for (const Row& row : rows) {
+        steps.push_back(Do([&, event = row.event] {
+            if (event == F4)
+                m_game->PostMessage(WM_HOTKEY, CEnterGameDlg::kHotKeyId, MAKELPARAM(0, VK_F4));
+            else if (event == TrayButton)
+                ClickAt(CentreOf(Button(1014)));
+            else
+                m_game->PostMessage(CEnterGameDlg::kTrayNotify, CEnterGameDlg::kTrayIconId,
+                                    WM_LBUTTONDBLCLK);
+        }));
+        steps.push_back(Until([&, row] {
+            return (m_game->IsWindowVisible() != FALSE) == row.visible &&
+                   m_game->m_inTray == row.inTray;
+        }));
+        steps.push_back(Do([&] { EXPECT_TRUE(TrayIconPresent(m_game->m_hWnd)); }));
+    }
+    RunGame(std::move(steps));
+}
+
+TEST_F(GameWindowTest, TrayMenuOpensTheWindowOrEndsItWithoutAsking) {
+    std::vector<std::pair<UINT, std::string>> items;
+    std::unique_ptr<CCloseSpy> spy;
+    auto rightClickIcon = [&] {
+        m_game->PostMessage(CEnterGameDlg::kTrayNotify, CEnterGameDlg::kTrayIconId, WM_RBUTTONUP);
+    };
+    INT_PTR result = RunGame(
+        {
+            Do([&] {
+                spy = std::make_unique<CCloseSpy>(m_game->m_hWnd);
+                m_game->ShowWindow(SW_HIDE);
+                rightClickIcon();
+            }),
+            Until([&] { return ChooseMenuItem(1, &items); }),
+            Until([&] { return m_game->IsWindowVisible() != FALSE; }),
+            Do([&] {
+                EXPECT_EQ(items,
+                          (std::vector<std::pair<UINT, std::string>>{{2, "关闭"}, {24, "打开"}}));
+                rightClickIcon();
+            }),
+            Until([&] { return ChooseMenuItem(0, &items); }),
+            Until([] { return false; }),
+        },
+        true);
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(spy->m_closes, 0);
+}
+
+TEST_F(GameWindowTest, ThousandsOfPressesAndModeChangesLeaveNoObjectsBehind) {
+    // The counts see a leak: ten brushes and ten icons made on purpose (each
+    // icon holds bitmaps of its own too).
+    {
+        int gdi = CountGdiObjects(), icons = CountIcons();
+        std::vector<HBRUSH> brushes;
+        std::vector<HANDLE> leaked;
+        for (int i = 0; i < 10; ++i) {
+            brushes.push_back(::CreateSolidBrush(RGB(i, 0, 0)));
+            leaked.push_back(::LoadImageA(nullptr, m_dir.PathOf("data\\main.ico").c_str(),
+                                          IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
+        }
+        EXPECT_GE(CountGdiObjects(), gdi + 10);
+        EXPECT_GE(CountIcons(), icons + 10);
+        for (HBRUSH brush : brushes)
+            ::DeleteObject(brush);
+        for (HANDLE icon : leaked)
+            ::DestroyIcon(static_cast<HICON>(icon));
+    }
+    std::unique_ptr<CScriptPage> page;
+    int gdi = 0, icons = 0;
+    auto pressF4 = [&](int times) {
+        for (int i = 0; i < times; ++i)
+            m_game->PostMessage(WM_HOTKEY, CEnterGameDlg::kHotKeyId, MAKELPARAM(0, VK_F4));
+    };
+    auto allTaken = [&] {
+        MSG msg;
+        return !::PeekMessageA(&msg, m_game->m_hWnd, WM_HOTKEY, WM_HOTKEY, PM_NOREMOVE);
+    };
+    const wchar_t cycles[] = L"for (var i = 0; i < %d; i++) { external.full_screen(); "
+                             L"external.set_window(); }";
+    auto cycle = [&](int times) {
+        wchar_t script[160];
+        swprintf(script, 160, cycles, times);
+        EXPECT_EQ(page->Run(script), S_OK);
+    };
+    RunGame({
+        Do([&] {
+            page = PageOf(m_game->m_browser);
+            // Once each first, so that what is made once per window is made.
+            pressF4(2);
+            cycle(1);
+        }),
+        Until(allTaken),
+        Do([&] {
+            SettleScreen();
+            gdi = CountGdiObjects();
+            icons = CountIcons();
+            pressF4(1000);
+        }),
+        Until(allTaken),
+        Do([&] {
+            cycle(1000);
+            SettleScreen();
+            EXPECT_EQ(CountGdiObjects(), gdi);
+            EXPECT_EQ(CountIcons(), icons);
+            EXPECT_TRUE(m_game->IsWindowVisible());
+            EXPECT_EQ(page->Run(L"external.set_name(new Array(100001).join('x'));"), S_OK);
+            EXPECT_EQ(m_game->m_title.GetText().size(), 100000u);
+            m_game->m_title.UpdateWindow();
+            page.reset();
+        }),
+    });
+}
+
+TEST(GameWindowDemo, TheDefaultSkinShowsItsGameWindow) {
+    ScopedCurrentDirectory cwd(WinePath(CLIENT_SOURCE_DIR "/demo"));
+    CConfigStore::Instance().Load();
+    CGdiplusSession gdiplus;
+    CEnterGameDlg game;
+    game.m_gameUrl = "about:blank";
+    bool saved = false;
+    CTimedSteps steps({
+        Until([&] { return game.IsWindowVisible() && game.m_gamePic.IsAnimating(); }),
+        Do([&] {
+            SettleScreen();
+            CScreenShot shot(WindowRect(game.m_hWnd));
+            saved = WritePng(WinePath(CLIENT_BUILD_DIR "/screenshot-game.png"), shot.Width(),
+                             shot.Height(), [&](int x, int y) {
+                                 return 0xFF000000u |
+                                        RGB(GetBValue(shot.At(x, y)), GetGValue(shot.At(x, y)),
+                                            GetRValue(shot.At(x, y)));
+                             });
+            game.EndDialog(IDOK);
+        }),
+    });
+    game.DoModal();
+    EXPECT_TRUE(saved);
+}
