@@ -420,6 +420,13 @@ TEST_F(GameWindowTest, WithoutSkinKeysOrBackgroundTheWindowStillOpensUnpainted) 
             EXPECT_TRUE(SameRect(ChildRect(Button(button.id)), RECT{width, 0, width, 0}));
         EXPECT_TRUE(SameRect(ChildRect(m_game->m_gamePic.m_hWnd), RECT{0, 0, 2, 20}));
         EXPECT_TRUE(m_game->m_background.IsEmpty());
+        // Without a browser, full screen is neither entered nor left.
+        RECT placed = WindowRect(m_game->m_hWnd);
+        IWebBrowser2* browser = std::exchange(m_game->m_browser.m_pBrowser, nullptr);
+        EXPECT_FALSE(m_game->SetFullScreen(true));
+        EXPECT_FALSE(m_game->SetFullScreen(false));
+        EXPECT_TRUE(SameRect(WindowRect(m_game->m_hWnd), placed));
+        m_game->m_browser.m_pBrowser = browser;
         // No image is stretched: the dialog's own colour shows.
         CScreenShot band(ScreenClientArea(m_game->m_hWnd));
         EXPECT_EQ(band.At(width / 2, 28), ::GetSysColor(COLOR_BTNFACE));
