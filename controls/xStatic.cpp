@@ -1,5 +1,6 @@
 #include "xStatic.h"
 
+#include "BitmapFile.h"
 #include "MemDC.h"
 #include "TextConversion.h"
 #include "TextLayout.h"
@@ -56,16 +57,18 @@ void CxStatic::SetText(const char* text) {
     }
     // The parent repaints what lies under the control (and a pixel around
     // it) first, so the new text is drawn over the parent, not the old text.
+    // Then the control itself: a parent that clips its children invalidates
+    // only its own area, which its painting covers, transparent child and all.
     RECT area;
     GetClientRect(&area);
     ClientToScreen(&area);
     ::InflateRect(&area, 1, 1);
-    CWnd* parent = GetParent();
-    if (!parent)
-        return;
-    parent->ScreenToClient(&area);
-    ::InvalidateRect(parent->m_hWnd, &area, TRUE);
-    parent->UpdateWindow();
+    if (CWnd* parent = GetParent()) {
+        parent->ScreenToClient(&area);
+        ::InvalidateRect(parent->m_hWnd, &area, TRUE);
+        parent->UpdateWindow();
+    }
+    Invalidate(TRUE);
 }
 
 void CxStatic::SetTextColour(COLORREF colour) {
@@ -80,6 +83,9 @@ void CxStatic::SetTransparent() {
 }
 
 BOOL CxStatic::LoadBackgroundBitmap(const char* path) {
+    // The system's loader may read past the end of a truncated file.
+    if (!path || !IsCompleteBitmapFile(path))
+        return FALSE;
     HANDLE image = ::LoadImageA(AfxGetInstanceHandle(), path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
     if (!image)
         return FALSE;

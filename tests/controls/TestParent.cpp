@@ -6,7 +6,7 @@ CTestParent::CTestParent(int left, int top, int width, int height, COLORREF colo
     : m_colour(colour) {
     RECT area{left, top, left + width, top + height};
     CreateEx(WS_EX_TOPMOST, AfxRegisterWndClass(0, ::LoadCursor(nullptr, IDC_ARROW)), "controls",
-             WS_POPUP | WS_VISIBLE, area, nullptr, 0);
+             kStyle | WS_VISIBLE, area, nullptr, 0);
     UpdateWindow();
 }
 

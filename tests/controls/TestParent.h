@@ -1,8 +1,8 @@
 #pragma once
 // The window the controls under test live in: a top-level popup at a fixed
 // place on the screen that paints its client area in one colour and records
-// its paints. It does not clip its children, so a transparent child is
-// painted over the parent's colour.
+// its paints. It is styled as the game window's dialog is, clipping its
+// children, so a child that is not repainted itself shows nothing new.
 
 #include "Wnd.h"
 
@@ -10,6 +10,9 @@
 
 class CTestParent : public CWnd {
 public:
+    // The game window dialog's style, 0x82000048.
+    static constexpr DWORD kStyle = WS_POPUP | WS_CLIPCHILDREN | DS_SETFONT | DS_FIXEDSYS;
+
     // A visible window of the given client size at (left, top) on the screen.
     CTestParent(int left, int top, int width, int height, COLORREF colour);
     ~CTestParent() override;

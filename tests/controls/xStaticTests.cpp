@@ -232,10 +232,18 @@ TEST_F(XStaticTest, TransparentModeShowsTheParentsPaintingUnderTheText) {
     EXPECT_EQ(0, shot.Count(kWholeControl, ::GetSysColor(COLOR_BTNFACE)));
 }
 
-TEST_F(XStaticTest, SetTextOnATransparentControlRepaintsTheParentUnderItFirst) {
+TEST_F(XStaticTest, SetTextOnATransparentControlRepaintsTheParentUnderItThenTheNewText) {
     m_control.SetTransparent();
-    m_control.SetText("WWWW");
     SettleScreen();
+    // Where "WWWW" has ink and the attached "Title" has none.
+    const RECT beyondTitle{Width("Title") + 2, 0, Width("WWWW"), 30};
+    ASSERT_GT(beyondTitle.right - beyondTitle.left, 10);
+    m_control.SetText("WWWW");
+    auto drawn = [&](const CScreenShot& s) {
+        return s.CountOther(beyondTitle, kParentColour) > 10;
+    };
+    EXPECT_TRUE(drawn(Shot(drawn))) << "the new text is drawn";
+
     int paints = m_parent.m_paints;
     m_parent.m_paintedAreas.clear();
     m_control.SetText("");
@@ -317,11 +325,14 @@ TEST_F(XStaticDropTest, TwoFilesAtOnceChangeNothing) {
     ExpectUnchanged();
 }
 
-TEST_F(XStaticDropTest, OtherFilesChangeNothing) {
+TEST_F(XStaticDropTest, OtherMissingBrokenOrTruncatedFilesChangeNothing) {
     std::string bitmapContent(BmpFile({{kTopLeft}}));
     Drop({m_files.Write("picture.bmp.txt", bitmapContent)});
     Drop({m_files.Write("noextension", bitmapContent)});
     Drop({m_files.Write("broken.bmp", "BM but not a bitmap")});
     Drop({m_files.PathOf("missing.bmp")});
+    // Every header whole, the pixel rows cut short.
+    std::vector<std::vector<COLORREF>> rows(30, std::vector<COLORREF>(60, kTopLeft));
+    Drop({m_files.Write("truncated.bmp", BmpFile(rows).substr(0, 80))});
     ExpectUnchanged();
 }
