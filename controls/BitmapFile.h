@@ -7,6 +7,11 @@
 #include <span>
 #include <string>
 
+// Whether a file of `fileSize` bytes that starts with `start` (its headers, or
+// more) holds everything they promise.
+bool IsCompleteBitmap(std::span<const std::uint8_t> start, std::uint64_t fileSize);
+// The same for a file wholly in memory.
 bool IsCompleteBitmap(std::span<const std::uint8_t> file);
-// Reads the file at `path` (narrow, ANSI code page) and checks it.
+// Reads the headers and the size of the file at `path` (narrow, ANSI code
+// page) and checks them; the pixels are never read.
 bool IsCompleteBitmapFile(const std::string& path);

@@ -3,6 +3,7 @@
 
 #include "BitmapFile.h"
 #include "Pixels.h"
+#include "ProcessMemory.h"
 #include "SkinButton.h"
 #include "TempDir.h"
 #include "TestParent.h"
@@ -197,4 +198,22 @@ TEST(BitmapFileCheck, OnlyTheWholeFileIsComplete) {
     lying[22] = '\x7F'; // a height far beyond the pixels present
     EXPECT_FALSE(IsCompleteBitmap(bytes(lying)));
     EXPECT_FALSE(IsCompleteBitmap(bytes("BM but nothing more")));
+}
+
+// More than a 32-bit process can hold, and sparse where the file system
+// allows: the check reads the headers and the size, never the pixels.
+TEST(BitmapFileCheck, AHugeFileIsCheckedWithoutReadingIt) {
+    TempDir dir;
+    const std::string path = dir.Write("huge.bmp", SolidBmp(kNormal, 100, 100));
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER size{};
+    size.QuadPart = 3LL << 30;
+    const bool grown = ::SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && ::SetEndOfFile(file);
+    ::CloseHandle(file);
+    ASSERT_TRUE(grown);
+    const size_t before = PeakMemory();
+    EXPECT_TRUE(IsCompleteBitmapFile(path));
+    EXPECT_LT(PeakMemory() - before, 64u << 20);
 }
