@@ -175,15 +175,33 @@ BOOL CWnd::DestroyWindow() {
     return result;
 }
 
+namespace {
+
+// Makes a message the current one until the object goes out of scope, then
+// puts the previous one back, also when a handler throws: the handler of an
+// outer message goes on with its own.
+class CCurrentMessageScope {
+public:
+    CCurrentMessageScope(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+        : m_saved(t_currentMessage) {
+        t_currentMessage.hwnd = hWnd;
+        t_currentMessage.message = message;
+        t_currentMessage.wParam = wParam;
+        t_currentMessage.lParam = lParam;
+    }
+    ~CCurrentMessageScope() { t_currentMessage = m_saved; }
+    CCurrentMessageScope(const CCurrentMessageScope&) = delete;
+    CCurrentMessageScope& operator=(const CCurrentMessageScope&) = delete;
+
+private:
+    MSG m_saved;
+};
+
+} // namespace
+
 LRESULT CWnd::DispatchWithState(UINT message, WPARAM wParam, LPARAM lParam) {
-    MSG saved = t_currentMessage;
-    t_currentMessage.hwnd = m_hWnd;
-    t_currentMessage.message = message;
-    t_currentMessage.wParam = wParam;
-    t_currentMessage.lParam = lParam;
-    LRESULT result = WindowProc(message, wParam, lParam);
-    t_currentMessage = saved;
-    return result;
+    CCurrentMessageScope current(m_hWnd, message, wParam, lParam);
+    return WindowProc(message, wParam, lParam);
 }
 
 const MSG* CWnd::GetCurrentMessage() {

@@ -16,6 +16,7 @@ namespace {
 constexpr UINT WM_BASE_ONLY = WM_APP + 10;
 constexpr UINT WM_OVERRIDDEN = WM_APP + 11;
 constexpr UINT WM_THROWS = WM_APP + 12;
+constexpr UINT WM_SENDS_THROWS = WM_APP + 13;
 
 class CBaseWindow : public CWnd {
 public:
@@ -67,6 +68,13 @@ public:
     }
     void OnLButtonDown(UINT, POINT point) { clicks.push_back(point); }
     LRESULT OnThrows(WPARAM, LPARAM) { throw std::runtime_error("handler failed"); }
+    // What the current message is once a nested message's handler has thrown.
+    MSG afterNestedThrow{};
+    LRESULT OnSendsThrows(WPARAM, LPARAM) {
+        SendMessage(WM_THROWS, 5, 6);
+        afterNestedThrow = *GetCurrentMessage();
+        return 0;
+    }
     void OnCommandRange() {
         log.push_back("command " + std::to_string(LOWORD(GetCurrentMessage()->wParam)));
     }
@@ -84,6 +92,7 @@ public:
             OnMessage<WM_SIZE, &CDerivedWindow::OnSize>(),
             OnMessage<WM_LBUTTONDOWN, &CDerivedWindow::OnLButtonDown>(),
             OnMessage<WM_THROWS, &CDerivedWindow::OnThrows>(),
+            OnMessage<WM_SENDS_THROWS, &CDerivedWindow::OnSendsThrows>(),
             OnCommand<BN_CLICKED, 2000, &CDerivedWindow::OnCommandRange, 2009>(),
             OnNotify<5, 3000, &CDerivedWindow::OnNotifyTest>(),
         };
@@ -239,6 +248,17 @@ TEST(MessageMap, ExceptionInAHandlerStopsAtTheWindowProcedure) {
     ASSERT_TRUE(CreateTopLevel(wnd));
     EXPECT_EQ(wnd.SendMessage(WM_THROWS), 0);
     EXPECT_EQ(wnd.SendMessage(WM_OVERRIDDEN), 2);
+    wnd.DestroyWindow();
+}
+
+TEST(MessageMap, ExceptionInANestedHandlerLeavesTheOuterHandlersCurrentMessage) {
+    CDerivedWindow wnd;
+    ASSERT_TRUE(CreateTopLevel(wnd));
+    wnd.SendMessage(WM_SENDS_THROWS, 1, 2);
+    EXPECT_EQ(wnd.afterNestedThrow.hwnd, wnd.m_hWnd);
+    EXPECT_EQ(wnd.afterNestedThrow.message, WM_SENDS_THROWS);
+    EXPECT_EQ(wnd.afterNestedThrow.wParam, 1u);
+    EXPECT_EQ(wnd.afterNestedThrow.lParam, 2);
     wnd.DestroyWindow();
 }
 
