@@ -291,6 +291,9 @@ void SimpleBrowser::OnEventDownloadComplete() {
 void SimpleBrowser::OnEventNavigateComplete2(IDispatch* frame, VARIANT* url) {
     if (!IsTopLevel(frame))
         return;
+    // A reload completes without a navigation, so the document this one
+    // brings is a new visit, not the reload's own, whatever its address.
+    m_reloadPending = false;
     InstallUIHandler();
     RegisterScriptCommands(this);
     OnNavigateComplete2(VariantText(url));
@@ -367,7 +370,8 @@ void SimpleBrowser::OnDocumentComplete(std::string url) {
         return;
     }
     // An engine that reports our own reload as a completed document must not
-    // make us reload it again: each document is reloaded at most once.
+    // make us reload it again: each document is reloaded at most once. A
+    // top-level navigation in between ends the wait (OnEventNavigateComplete2).
     if (m_reloadPending && url == m_reloadUrl) {
         m_reloadPending = false;
         return;

@@ -113,7 +113,8 @@ private:
     template <class Fill> void Notify(UINT code, Fill fill);
     void Notify(UINT code);
 
-    // The reload this host started and whose own completion is still to come.
+    // The reload this host started and whose own completion is still to come;
+    // a top-level navigation means it will not come.
     bool m_reloadPending = false;
     std::string m_reloadUrl;
 };

@@ -324,23 +324,32 @@ TEST_F(BrowserHost, WithoutADocumentTheCommandsAreStillRegistered) {
     EXPECT_EQ(parent.Codes(), std::vector<UINT>{5});
 }
 
-TEST_F(BrowserHost, EveryLaterDocumentIsReloadedOnceAndTheFirstIsKept) {
+TEST_F(BrowserHost, EveryLaterVisitIsReloadedOnceAndTheFirstDocumentIsKept) {
     CreateGameHost();
     UseFakeBrowser(browser, fake);
-    auto complete = [&](const wchar_t* url) {
-        EXPECT_EQ(FireFrameEvent(browser, DISPID_DOCUMENTCOMPLETE, &fake, url), S_OK);
-        return fake.m_refreshes;
+    // Completed documents, each after a top-level navigation (a visit) or not
+    // (the completion of a reload), and the reloads asked for so far.
+    const struct {
+        const wchar_t* url;
+        bool navigated;
+        int reloads;
+    } completions[] = {
+        {L"http://h/first.html", true, 0}, // kept
+        {L"http://h/first.html", true, 1},
+        {L"http://h/first.html", true, 2},  // a visit, though the reload's completion was awaited
+        {L"http://h/first.html", false, 2}, // the reload's own completion
+        {L"http://h/second.html", true, 3},
+        {L"http://h/third.html", true, 4}, // the engine never reported the reload
+        {L"http://h/third.html", false, 4},
     };
-    EXPECT_EQ(complete(L"http://h/first.html"), 0);
+    for (const auto& c : completions) {
+        if (c.navigated) {
+            EXPECT_EQ(FireFrameEvent(browser, DISPID_NAVIGATECOMPLETE2, &fake, c.url), S_OK);
+        }
+        EXPECT_EQ(FireFrameEvent(browser, DISPID_DOCUMENTCOMPLETE, &fake, c.url), S_OK);
+        EXPECT_EQ(fake.m_refreshes, c.reloads) << &c - completions;
+    }
     EXPECT_EQ(browser.m_firstDocUrl, "http://h/first.html");
-    EXPECT_EQ(complete(L"http://h/second.html"), 1);
-    // An engine that reports the reload's own completion: not reloaded again.
-    EXPECT_EQ(complete(L"http://h/second.html"), 1);
-    EXPECT_EQ(complete(L"http://h/third.html"), 2);
-    // An engine that does not report it: the next document is reloaded all the same.
-    EXPECT_EQ(complete(L"http://h/first.html"), 3);
-    EXPECT_EQ(browser.m_firstDocUrl, "http://h/first.html");
-    EXPECT_EQ(parent.Codes(), (std::vector<UINT>{1, 1, 1, 1, 1}));
 }
 
 TEST_F(BrowserHost, DestroyingTheHostReleasesTheBrowser) {
