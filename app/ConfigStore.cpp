@@ -1,5 +1,6 @@
 #include "ConfigStore.h"
 
+#include "Afx.h"
 #include "TextConversion.h"
 
 #include <msxml2.h>
@@ -57,6 +58,15 @@ void SetIntProperty(IXMLDOMDocument2* doc, const wchar_t* name, long number) {
     ::SysFreeString(propertyName);
 }
 
+// Whether the document declares a DTD. A parser that ignores ProhibitDTD
+// loads such a file; it is refused all the same, as where the setting holds.
+bool HasDocumentType(IXMLDOMDocument* document) {
+    IXMLDOMDocumentType* type = nullptr;
+    const bool declared = SUCCEEDED(document->get_doctype(&type)) && type;
+    ReleaseAndClear(type);
+    return declared;
+}
+
 } // namespace
 
 CConfigStore& CConfigStore::Instance() {
@@ -71,12 +81,12 @@ CConfigStore& CConfigStore::Instance() {
 // The parser reads synchronously, and a hostile file cannot make it expand
 // entities without bound, fetch external resources or nest without limit.
 // None of this changes how an ordinary settings file reads.
-void CConfigStore::PrepareParser() {
-    m_pDoc->put_async(VARIANT_FALSE);
-    m_pDoc->put_resolveExternals(VARIANT_FALSE);
-    m_pDoc->put_validateOnParse(VARIANT_FALSE);
+void CConfigStore::PrepareParser(IXMLDOMDocument* document) {
+    document->put_async(VARIANT_FALSE);
+    document->put_resolveExternals(VARIANT_FALSE);
+    document->put_validateOnParse(VARIANT_FALSE);
     IXMLDOMDocument2* doc2 = nullptr;
-    if (SUCCEEDED(m_pDoc->QueryInterface(kIidXmlDomDocument2, reinterpret_cast<void**>(&doc2)))) {
+    if (SUCCEEDED(document->QueryInterface(kIidXmlDomDocument2, reinterpret_cast<void**>(&doc2)))) {
         SetBoolProperty(doc2, L"ProhibitDTD", true);
         SetIntProperty(doc2, L"MaxElementDepth", 256);
         doc2->Release();
@@ -90,13 +100,13 @@ void CConfigStore::Load() {
         m_pDoc = nullptr;
         return;
     }
-    PrepareParser();
+    PrepareParser(m_pDoc);
     ScopedVariant fileName;
     fileName.value.vt = VT_BSTR;
     fileName.value.bstrVal = ::SysAllocString(L"config.xml");
     VARIANT_BOOL loaded = VARIANT_FALSE;
     hr = m_pDoc->load(fileName.value, &loaded);
-    if (SUCCEEDED(hr) && loaded == VARIANT_TRUE)
+    if (SUCCEEDED(hr) && loaded == VARIANT_TRUE && !HasDocumentType(m_pDoc))
         ReadDocument();
     ReleaseAndClear(m_pDoc);
 }
@@ -127,11 +137,9 @@ std::string CConfigStore::GetValue(const std::string& key) const {
 }
 
 std::string CConfigStore::GetLoginBgPath() const {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string_view full(path);
+    const std::string full = AfxGetModuleFileName();
     size_t slash = MbcsFindLast(full, '\\');
-    if (slash == std::string_view::npos)
+    if (slash == std::string::npos)
         return {};
-    return std::string(full.substr(0, slash)) + "\\data\\" + GetValue("login_bg");
+    return full.substr(0, slash) + "\\data\\" + GetValue("login_bg");
 }

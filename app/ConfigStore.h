@@ -26,9 +26,13 @@ public:
     // executable's path has no backslash.
     std::string GetLoginBgPath() const;
 
+    // Sets `document` up as Load reads with it: synchronously, and refusing
+    // what only a hostile file needs (a DTD, with its entity expansion,
+    // external resources, deep nesting).
+    static void PrepareParser(IXMLDOMDocument* document);
+
 private:
     void ReadDocument();
-    void PrepareParser();
 
     std::map<std::string, std::string> m_values;
     IXMLDOMDocument* m_pDoc = nullptr;

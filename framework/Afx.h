@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 class CWinApp;
 
 // The application object, or null when the program has none (the test programs).
@@ -10,6 +12,11 @@ CWinApp* AfxGetApp();
 HINSTANCE AfxGetInstanceHandle();
 // Module whose resources (dialog templates, icons) are used; the executable's.
 HINSTANCE AfxGetResourceHandle();
+
+// The full path of `module` (null: the executable) in the ANSI code page,
+// however long it is; empty when the system cannot tell it. `firstTry` is the
+// buffer size, in characters, tried before a larger one.
+std::string AfxGetModuleFileName(HMODULE module = nullptr, DWORD firstTry = MAX_PATH);
 
 // Lets CWnd::CreateControl host ActiveX controls; without it creation fails.
 void AfxEnableControlContainer();

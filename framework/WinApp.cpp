@@ -1,17 +1,20 @@
 #include "WinApp.h"
 
+#include "TextConversion.h"
 #include "Wnd.h"
+
+#include <algorithm>
 
 namespace {
 
 CWinApp* g_app = nullptr;
 bool g_controlContainer = false;
 thread_local int t_quitCode = 0;
+// The longest path the system has, in characters, with its terminator.
+constexpr DWORD kLongestPath = 32768;
 
 std::string ModuleBaseName() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string name = path;
+    std::string name = AfxGetModuleFileName();
     size_t slash = name.find_last_of("\\/");
     if (slash != std::string::npos)
         name.erase(0, slash + 1);
@@ -25,6 +28,27 @@ std::string ModuleBaseName() {
 
 CWinApp* AfxGetApp() {
     return g_app;
+}
+
+std::string AfxGetModuleFileName(HMODULE module, DWORD firstTry) {
+    // Read wide, where only the length tells whether the path was cut short: a
+    // narrow result in a double-byte code page can stop a byte short of the
+    // buffer's end, at a character that did not fit, with no error.
+    std::wstring path(std::clamp<DWORD>(firstTry, 1, kLongestPath), L'\0');
+    for (;;) {
+        const DWORD size = static_cast<DWORD>(path.size());
+        ::SetLastError(ERROR_SUCCESS);
+        const DWORD length = ::GetModuleFileNameW(module, path.data(), size);
+        if (length == 0)
+            return {};
+        if (length < size && ::GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+            path.resize(length);
+            return ToNarrow(path, CP_ACP);
+        }
+        if (size >= kLongestPath)
+            return {};
+        path.resize(std::min(size * 2, kLongestPath));
+    }
 }
 
 HINSTANCE AfxGetInstanceHandle() {

@@ -21,8 +21,9 @@ constexpr int kCloseX = 160, kCloseY = 10, kMinX = 120, kMinY = 10, kButtonSide 
 
 // The release layout in `dir` (the client beside config.xml and data\), with
 // a login skin: a 240 x 180 opaque backdrop, the two buttons at known places
-// and a browser area; the page address leads nowhere.
-void WriteLoginSkin(const TempDir& dir) {
+// and a browser area; the page address leads nowhere. `prologue` comes
+// before the settings in config.xml.
+void WriteLoginSkin(const TempDir& dir, const std::string& prologue = "") {
     ASSERT_TRUE(::CopyFileA(ProgramDirectory().append("\\client.exe").c_str(),
                             dir.PathOf("client.exe").c_str(), FALSE));
     CGdiplusSession gdiplus;
@@ -36,13 +37,15 @@ void WriteLoginSkin(const TempDir& dir) {
                std::to_string(kButtonSide) + "</" + s + "_width><" + s + "_height>" +
                std::to_string(kButtonSide) + "</" + s + "_height>";
     };
-    dir.Write("config.xml", "<config><login_url>about:blank</login_url><login_bg>bg.png</login_bg>"
-                            "<login_browserctrl_posx>10</login_browserctrl_posx>"
-                            "<login_browserctrl_posy>50</login_browserctrl_posy>"
-                            "<login_browserctrl_width>200</login_browserctrl_width>"
-                            "<login_browserctrl_height>100</login_browserctrl_height>" +
-                                button("login_minibtn", kMinX, kMinY) +
-                                button("login_closebtn", kCloseX, kCloseY) + "</config>");
+    dir.Write("config.xml",
+              prologue +
+                  "<config><login_url>about:blank</login_url><login_bg>bg.png</login_bg>"
+                  "<login_browserctrl_posx>10</login_browserctrl_posx>"
+                  "<login_browserctrl_posy>50</login_browserctrl_posy>"
+                  "<login_browserctrl_width>200</login_browserctrl_width>"
+                  "<login_browserctrl_height>100</login_browserctrl_height>" +
+                  button("login_minibtn", kMinX, kMinY) +
+                  button("login_closebtn", kCloseX, kCloseY) + "</config>");
 }
 
 struct LoginWindows {
@@ -93,8 +96,10 @@ TEST(ClientProcess, MissingOrHostileConfigurationStillShowsTheLoginWindow) {
     ChildProcess bare(ClientPath(), "", empty.Path());
     EXPECT_NE(WaitForLoginWindow(bare).content, nullptr);
 
+    // The whole skin behind a DTD that declares entities of 100 GB: a file
+    // with a DTD is refused whole, so the backdrop is not the skin's.
     TempDir hostile;
-    std::string laughs = "<?xml version=\"1.0\"?><!DOCTYPE c [<!ENTITY a \"aaaaaaaaaa\">";
+    std::string laughs = "<?xml version=\"1.0\"?><!DOCTYPE config [<!ENTITY a \"aaaaaaaaaa\">";
     for (char c = 'b'; c <= 'k'; ++c)
         laughs += std::string("<!ENTITY ") + c + " \"" + [&] {
             std::string refs;
@@ -102,10 +107,14 @@ TEST(ClientProcess, MissingOrHostileConfigurationStillShowsTheLoginWindow) {
                 refs += std::string("&") + static_cast<char>(c - 1) + ";";
             return refs;
         }() + "\">";
-    laughs += "]><c><login_url>&k;</login_url></c>";
-    hostile.Write("config.xml", laughs);
-    ChildProcess client(ClientPath(), "", hostile.Path());
-    EXPECT_NE(WaitForLoginWindow(client).content, nullptr);
+    laughs += "]>";
+    WriteLoginSkin(hostile, laughs);
+    ChildProcess client(hostile.PathOf("client.exe"), "", hostile.Path());
+    LoginWindows windows = WaitForLoginWindow(client);
+    ASSERT_NE(windows.content, nullptr);
+    RECT backdrop{};
+    ::GetWindowRect(windows.backdrop, &backdrop);
+    EXPECT_NE(backdrop.right - backdrop.left, 240);
 }
 
 // The client started from a staged release with the test skin.

@@ -1,12 +1,16 @@
 // The configuration store, loaded from real files by the platform's XML parser.
 
+#include "ChildProcess.h"
 #include "ConfigStore.h"
+#include "ProcessMemory.h"
+#include "RecordingXmlDocument.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <psapi.h>
 
+#include <fstream>
+#include <map>
 #include <string>
 #include <thread>
 
@@ -32,11 +36,12 @@ protected:
 constexpr char kUtf8Chinese[] = "\xE5\x90\xAF\xE5\x8A\xA8\xE6\xB8\xB8\xE6\x88\x8F"; // 启动游戏
 constexpr char kGbkChinese[] = "\xC6\xF4\xB6\xAF\xD3\xCE\xCF\xB7";                  // 启动游戏
 
-size_t PeakMemory() {
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof(counters);
-    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters));
-    return counters.PeakPagefileUsage;
+// The settings the store makes on its parser, by name. Read from a stand-in:
+// Wine's parser keeps some of them nowhere and refuses others.
+std::map<std::wstring, std::wstring> ParserSettings() {
+    CRecordingXmlDocument document;
+    CConfigStore::PrepareParser(&document);
+    return document.m_settings;
 }
 
 // Loads `xml` on a thread of its own so that a parser that never returns
@@ -140,6 +145,32 @@ TEST_F(ConfigStoreTest, BackdropPathUsesTheProgramsDirectoryWhileConfigComesFrom
     EXPECT_EQ(empty.GetLoginBgPath(), ProgramDirectory() + "\\data\\");
 }
 
+// A buffer of MAX_PATH bytes cuts the path short: in code page 936 two
+// folders of 60 characters take 240 bytes, though only 120 characters.
+TEST(ProgramPath, AProgramInAFolderPastMaxPathBytesKnowsItsWholePath) {
+    ASSERT_EQ(936u, ::GetACP());
+    TempDir dir;
+    std::string folder;
+    for (int i = 0; i < 60; ++i)
+        folder += "路";
+    const std::string relative = folder + "\\" + folder;
+    dir.Write(relative + "\\placeholder", "");
+    const std::string program = dir.PathOf(relative + "\\module_path_child.exe");
+    ASSERT_GT(program.size(), static_cast<size_t>(MAX_PATH));
+    ASSERT_TRUE(::CopyFileA((ProgramDirectory() + "\\module_path_child.exe").c_str(),
+                            program.c_str(), FALSE));
+    ChildProcess child(program, "", dir.Path());
+    ASSERT_TRUE(child.WaitForExit(30000));
+    std::ifstream paths(dir.PathOf("paths.txt"));
+    std::string path, name, backdrop;
+    std::getline(paths, path);
+    std::getline(paths, name);
+    std::getline(paths, backdrop);
+    EXPECT_EQ(path, program);
+    EXPECT_EQ(name, "module_path_child");
+    EXPECT_EQ(backdrop, dir.PathOf(relative + "\\data\\"));
+}
+
 TEST_F(ConfigStoreTest, InstanceIsOneStoreAndInitialisesCom) {
     std::thread other([] {
         CConfigStore* first = &CConfigStore::Instance();
@@ -158,6 +189,8 @@ TEST_F(ConfigStoreTest, LargeFileLoadsCompletely) {
                std::to_string(i) + ">";
     xml += "<last>done</last></c>";
     ASSERT_GT(xml.size(), 4u * 1024 * 1024);
+    // Load returns only once the whole file is read.
+    EXPECT_EQ(ParserSettings()[L"async"], L"false");
     CConfigStore store;
     ASSERT_TRUE(LoadsWithoutHanging(m_dir, xml, store));
     EXPECT_EQ(store.GetValue("last"), "done");
@@ -185,13 +218,29 @@ TEST_F(ConfigStoreTest, HostileFilesNeitherHangNorExhaustMemory) {
 
     std::string external = "<?xml version=\"1.0\"?><!DOCTYPE c [<!ENTITY e SYSTEM "
                            "\"http://192.0.2.1/never\">]><c><k>&e;</k></c>";
+    // Validating would fetch the external subset.
+    std::string externalSubset = "<?xml version=\"1.0\"?><!DOCTYPE c SYSTEM "
+                                 "\"http://192.0.2.1/never.dtd\"><c><k>x</k></c>";
 
+    // Each file with the setting of the store's parser that stops it.
+    const struct {
+        const std::string& xml;
+        const wchar_t* setting;
+        const wchar_t* value;
+    } files[] = {
+        {deep, L"MaxElementDepth", L"256"},
+        {laughs, L"ProhibitDTD", L"true"},
+        {external, L"resolveExternals", L"false"},
+        {externalSubset, L"validateOnParse", L"false"},
+    };
+    std::map<std::wstring, std::wstring> settings = ParserSettings();
     size_t before = PeakMemory();
-    for (const std::string* xml : {&deep, &laughs, &external}) {
+    for (const auto& file : files) {
+        EXPECT_EQ(settings[file.setting], file.value) << file.setting;
         CConfigStore store;
-        EXPECT_TRUE(LoadsWithoutHanging(m_dir, *xml, store));
+        EXPECT_TRUE(LoadsWithoutHanging(m_dir, file.xml, store)) << file.setting;
         // Whatever the parser made of it, no value is the expansion.
-        EXPECT_LT(store.GetValue("k").size(), 1024u * 1024);
+        EXPECT_LT(store.GetValue("k").size(), 1024u * 1024) << file.setting;
     }
     EXPECT_LT(PeakMemory() - before, 512u * 1024 * 1024);
 }

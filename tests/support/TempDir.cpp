@@ -1,5 +1,6 @@
 #include "TempDir.h"
 
+#include "Afx.h"
 #include "TextConversion.h"
 
 #include <windows.h>
@@ -56,8 +57,6 @@ ScopedCurrentDirectory::~ScopedCurrentDirectory() {
 }
 
 std::string ProgramDirectory() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string full = path;
-    return full.substr(0, full.find_last_of('\\'));
+    std::string full = AfxGetModuleFileName();
+    return full.substr(0, MbcsFindLast(full, '\\'));
 }
