@@ -2,6 +2,7 @@
 
 #include "ImgWnd.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -26,7 +27,8 @@ UpdateLayeredWindowFn FindUpdateLayeredWindow() {
 
 // A 32-bit bottom-up DIB section of the given size, every pixel fully transparent.
 HBITMAP CreateTransparentSurface(HDC dc, const SIZE& size) {
-    if (size.cx <= 0 || size.cy <= 0)
+    const DWORD bytes = CTranslucentDialog::SurfaceBytes(size);
+    if (bytes == 0)
         return nullptr;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -35,7 +37,7 @@ HBITMAP CreateTransparentSurface(HDC dc, const SIZE& size) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    info.bmiHeader.biSizeImage = static_cast<DWORD>(4 * size.cx * size.cy);
+    info.bmiHeader.biSizeImage = bytes;
     void* bits = nullptr;
     HBITMAP surface = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (surface && bits)
@@ -44,6 +46,18 @@ HBITMAP CreateTransparentSurface(HDC dc, const SIZE& size) {
 }
 
 } // namespace
+
+DWORD CTranslucentDialog::SurfaceBytes(const SIZE& size) {
+    if (size.cx <= 0 || size.cy <= 0)
+        return 0;
+    // Counted in 64 bits, where no size overflows; the bitmap header's size
+    // field, and so the surface, holds at most a DWORD.
+    const std::uint64_t bytes =
+        4 * static_cast<std::uint64_t>(size.cx) * static_cast<std::uint64_t>(size.cy);
+    if (bytes > MAXDWORD)
+        return 0;
+    return static_cast<DWORD>(bytes);
+}
 
 CTranslucentDialog::CTranslucentDialog(const std::wstring& imagePath, CImgWnd* content)
     : CDialog(CImgWnd::kTemplateId, nullptr), m_hIcon(LoadIconFile("data\\main.ico")),

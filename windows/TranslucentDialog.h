@@ -19,6 +19,9 @@ public:
     BOOL OnInitDialog() override;
     // Draws the image and pushes it to the screen.
     void Render();
+    // Bytes of the 32-bit surface an image of `size` is pushed through, or 0
+    // when the size is empty or the surface would not fit in memory.
+    static DWORD SurfaceBytes(const SIZE& size);
     void OnRenderRequest(std::uintptr_t context) override;
 
     static const MessageMap* ThisMessageMap();

@@ -172,21 +172,58 @@ TEST_F(BackdropTest, OpaquePixelsShowTheImageClearOnesAndKeyColouredControlsShow
 TEST_F(BackdropTest, MissingUndecodableOrHugeImagePushesNothingButTheContentStillShows) {
     m_dir.Write("truncated.png",
                 std::string_view("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x20\0\0\0\x20\x08\x06", 24));
-    // A header that claims 30000 x 30000 pixels; the pixels are never decoded.
-    std::string huge("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\x75\x30\0\0\x75\x30\x08\x06\0\0\0", 29);
-    m_dir.Write("huge.png", huge);
+    // Decodable, and one pixel wider than the largest side accepted.
+    ASSERT_TRUE(WritePng(m_dir.PathOf("huge.png"), CGdiplusImage::kMaxSide + 1, 1,
+                         [](int, int) { return kOpaqueRed; }));
+    SIZE unsized{}; // as the template makes it, without an image: the first's
     for (const char* name : {"missing.png", "truncated.png", "huge.png"}) {
         CTestContent content(ToWide(m_dir.PathOf(name), CP_ACP));
-        bool backdropVisible = true, contentVisible = false;
+        SIZE backdrop{};
+        bool contentVisible = false;
         content.steps.push_back([&](CTestContent& c) {
             RECT r = WindowRect(c.Backdrop()->m_hWnd);
-            backdropVisible = r.right - r.left == 200; // never sized by an image
+            backdrop = SIZE{r.right - r.left, r.bottom - r.top};
             contentVisible = c.IsWindowVisible();
         });
         EXPECT_EQ(content.DoModal(), IDCANCEL) << name;
-        EXPECT_FALSE(backdropVisible) << name;
+        if (unsized.cx == 0)
+            unsized = backdrop;
+        EXPECT_EQ(backdrop.cx, unsized.cx) << name;
+        EXPECT_EQ(backdrop.cy, unsized.cy) << name;
         EXPECT_TRUE(contentVisible) << name;
     }
+}
+
+TEST_F(BackdropTest, ImagesUpToTheLargestSideLoadAndLargerOnesAreRefused) {
+    constexpr int kMax = static_cast<int>(CGdiplusImage::kMaxSide);
+    const struct {
+        int width;
+        int height;
+        bool loads;
+    } images[] = {{kMax, 1, true}, {1, kMax, true}, {kMax + 1, 1, false}, {1, kMax + 1, false}};
+    for (const auto& i : images) {
+        std::string path =
+            m_dir.PathOf(std::to_string(i.width) + "x" + std::to_string(i.height) + ".png");
+        ASSERT_TRUE(WritePng(path, i.width, i.height, [](int, int) { return kOpaqueRed; }));
+        CGdiplusImage image;
+        EXPECT_EQ(image.Load(ToWide(path, CP_ACP)), i.loads) << path;
+    }
+}
+
+// 4 x width x height, counted without overflow; a count beyond a DWORD is refused.
+TEST(BackdropSurface, BytesOfSizesThatFitAndNoneForOthers) {
+    const struct {
+        LONG cx;
+        LONG cy;
+        DWORD bytes;
+    } sizes[] = {
+        {200, 150, 120000}, {8192, 8192, 268435456}, {32768, 32767, 4294836224u},
+        {46341, 46341, 0},  {65536, 65537, 0},       {0, 150, 0},
+        {200, -1, 0},       {LONG_MAX, LONG_MAX, 0},
+    };
+    for (const auto& s : sizes)
+        EXPECT_EQ(CTranslucentDialog::SurfaceBytes(SIZE{s.cx, s.cy}), s.bytes)
+            << s.cx << " x " << s.cy;
 }
 
 TEST_F(BackdropTest, EnterIsIgnoredAndEscapeClosesTheBackdrop) {
