@@ -101,3 +101,10 @@ bool IsCompleteBitmapFile(const std::string& path) {
         return false;
     return IsCompleteBitmap(std::span(headers, read), static_cast<std::uint64_t>(size.QuadPart));
 }
+
+HBITMAP LoadBitmapFile(const char* path, UINT flags) {
+    if (!path || !IsCompleteBitmapFile(path))
+        return nullptr;
+    return static_cast<HBITMAP>(::LoadImageA(::GetModuleHandleA(nullptr), path, IMAGE_BITMAP, 0, 0,
+                                             LR_LOADFROMFILE | flags));
+}

@@ -3,6 +3,8 @@
 // system's loader reads it: some loaders read past the end of a truncated
 // file instead of failing.
 
+#include <windows.h>
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -15,3 +17,6 @@ bool IsCompleteBitmap(std::span<const std::uint8_t> file);
 // Reads the headers and the size of the file at `path` (narrow, ANSI code
 // page) and checks them; the pixels are never read.
 bool IsCompleteBitmapFile(const std::string& path);
+// Loads the .bmp file at `path` with LR_LOADFROMFILE and `flags` once the
+// check has passed; null when it does not or the load fails.
+HBITMAP LoadBitmapFile(const char* path, UINT flags = 0);

@@ -8,11 +8,8 @@ namespace {
 
 constexpr UINT kPushedState = BST_PUSHED; // 4
 
-HBITMAP LoadBitmapFile(const char* path) {
-    if (!IsCompleteBitmapFile(path))
-        return nullptr;
-    return static_cast<HBITMAP>(::LoadImageA(AfxGetInstanceHandle(), path, IMAGE_BITMAP, 0, 0,
-                                             LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+HBITMAP LoadSkinImage(const char* path) {
+    return LoadBitmapFile(path, LR_CREATEDIBSECTION);
 }
 
 POINT ClientPoint(LPARAM lParam) {
@@ -62,11 +59,11 @@ void CxSkinButton::SetImageFiles(const char* normal, const char* down, const cha
     m_imgDisabled.DeleteObject();
     m_imgOver.DeleteObject();
     if (normal)
-        m_imgNormal.Attach(LoadBitmapFile(normal));
+        m_imgNormal.Attach(LoadSkinImage(normal));
     if (down)
-        m_imgDown.Attach(LoadBitmapFile(down));
+        m_imgDown.Attach(LoadSkinImage(down));
     if (over)
-        m_imgOver.Attach(LoadBitmapFile(over));
+        m_imgOver.Attach(LoadSkinImage(over));
     // A disabled image is looked up among the program's bitmap resources
     // under the normal image's name.
     if (normal)

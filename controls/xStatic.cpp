@@ -83,10 +83,7 @@ void CxStatic::SetTransparent() {
 }
 
 BOOL CxStatic::LoadBackgroundBitmap(const char* path) {
-    // The system's loader may read past the end of a truncated file.
-    if (!path || !IsCompleteBitmapFile(path))
-        return FALSE;
-    HANDLE image = ::LoadImageA(AfxGetInstanceHandle(), path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+    HBITMAP image = LoadBitmapFile(path);
     if (!image)
         return FALSE;
     m_hasBitmap = TRUE;

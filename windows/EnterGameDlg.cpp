@@ -64,14 +64,6 @@ constexpr SkinnedButton kLayoutOrder[] = {
     {&CEnterGameDlg::m_btnPay, "game_paybtn"},
 };
 
-HBITMAP LoadBackground(const std::string& path) {
-    // The system's loader reads past the end of a truncated file.
-    if (!IsCompleteBitmapFile(path))
-        return nullptr;
-    return static_cast<HBITMAP>(::LoadImageA(AfxGetInstanceHandle(), path.c_str(), IMAGE_BITMAP, 0,
-                                             0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
-}
-
 void CopyTip(NOTIFYICONDATAA& record, const char* tip) {
     std::memset(record.szTip, 0, sizeof(record.szTip));
     std::strncpy(record.szTip, tip, sizeof(record.szTip) - 1);
@@ -184,7 +176,7 @@ BOOL CEnterGameDlg::OnInitDialog() {
     ::RegisterHotKey(m_hWnd, kHotKeyId, 0, VK_F4);
     m_layoutReady = true;
     m_maximized = false;
-    m_background.Attach(LoadBackground(DataPath("game_bg")));
+    m_background.Attach(LoadBitmapFile(DataPath("game_bg").c_str(), LR_CREATEDIBSECTION));
     SkinTitle();
 
     m_gamePic.MoveWindow(IntSetting("game_gamepic_posx"), IntSetting("game_gamepic_posy"),
