@@ -183,6 +183,21 @@ private:
     WNDPROC m_previous = nullptr;
 };
 
+// The first WM_NCLBUTTONDOWN taken from the queue, which is then dropped so
+// that no move loop waits for a mouse that never moves.
+MSG g_moveStart{};
+HHOOK g_moveHook = nullptr;
+
+LRESULT CALLBACK CatchMoveStart(int code, WPARAM wParam, LPARAM lParam) {
+    auto* msg = reinterpret_cast<MSG*>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE && msg->message == WM_NCLBUTTONDOWN) {
+        if (!g_moveStart.message)
+            g_moveStart = *msg;
+        msg->message = WM_NULL;
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 // A page in `host`, as its first completed navigation makes it.
 std::unique_ptr<CScriptPage> PageOf(SimpleBrowser& host) {
     RegisterScriptCommands(&host);
@@ -644,7 +659,7 @@ TEST_F(GameWindowTest, LinkButtonsOpenExactlyTheirConfiguredAddresses) {
     RunGame(std::move(steps));
 }
 
-TEST_F(GameWindowTest, KeysAndTheRightButtonAreFilteredBeforeThePageSeesThem) {
+TEST_F(GameWindowTest, KeysAndTheRightButtonAreFilteredAndTheSurfaceDragsTheWindow) {
     CFakeWebBrowser fake;
     IWebBrowser2* real = nullptr;
     std::unique_ptr<CMessageRecorder> page;
@@ -680,6 +695,18 @@ TEST_F(GameWindowTest, KeysAndTheRightButtonAreFilteredBeforeThePageSeesThem) {
         Do([&] {
             page.reset();
             m_game->m_browser.m_pBrowser = real;
+            // On the window's own surface the right button starts a move.
+            g_moveStart = {};
+            g_moveHook = ::SetWindowsHookExA(WH_GETMESSAGE, &CatchMoveStart, nullptr,
+                                             ::GetCurrentThreadId());
+            m_game->PostMessage(WM_RBUTTONDOWN, 0, MAKELPARAM(300, 15));
+        }),
+        Until([] { return g_moveStart.message != 0; }),
+        Do([&] {
+            ::UnhookWindowsHookEx(g_moveHook);
+            EXPECT_EQ(g_moveStart.hwnd, m_game->m_hWnd);
+            EXPECT_EQ(g_moveStart.wParam, static_cast<WPARAM>(HTCAPTION));
+            EXPECT_EQ(g_moveStart.lParam, MAKELPARAM(300, 15));
         }),
     });
 }
