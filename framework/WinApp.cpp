@@ -15,7 +15,8 @@ constexpr DWORD kLongestPath = 32768;
 
 std::string ModuleBaseName() {
     std::string name = AfxGetModuleFileName();
-    size_t slash = name.find_last_of("\\/");
+    // A trail byte of a double-byte character may look like a backslash.
+    size_t slash = MbcsFindLast(name, '\\');
     if (slash != std::string::npos)
         name.erase(0, slash + 1);
     size_t dot = name.rfind('.');

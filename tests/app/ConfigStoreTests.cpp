@@ -155,7 +155,8 @@ TEST(ProgramPath, AProgramInAFolderPastMaxPathBytesKnowsItsWholePath) {
         folder += "路";
     const std::string relative = folder + "\\" + folder;
     dir.Write(relative + "\\placeholder", "");
-    const std::string program = dir.PathOf(relative + "\\module_path_child.exe");
+    // The last character's trail byte is a backslash's (0x5C).
+    const std::string program = dir.PathOf(relative + "\\module_path_child乗.exe");
     ASSERT_GT(program.size(), static_cast<size_t>(MAX_PATH));
     ASSERT_TRUE(::CopyFileA((ProgramDirectory() + "\\module_path_child.exe").c_str(),
                             program.c_str(), FALSE));
@@ -167,7 +168,7 @@ TEST(ProgramPath, AProgramInAFolderPastMaxPathBytesKnowsItsWholePath) {
     std::getline(paths, name);
     std::getline(paths, backdrop);
     EXPECT_EQ(path, program);
-    EXPECT_EQ(name, "module_path_child");
+    EXPECT_EQ(name, "module_path_child乗");
     EXPECT_EQ(backdrop, dir.PathOf(relative + "\\data\\"));
 }
 
