@@ -3,9 +3,35 @@
 #include <gdiplus.h>
 #include <wincodec.h>
 
+#include <cstring>
+
 using namespace Gdiplus;
 
 namespace {
+
+// The pixel size a PNG file's header gives: the signature, then the IHDR
+// chunk with the width and height, big-endian. False for any other file.
+bool PeekPngSize(const std::wstring& path, UINT* width, UINT* height) {
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    unsigned char header[24] = {};
+    DWORD read = 0;
+    BOOL ok = ::ReadFile(file, header, sizeof(header), &read, nullptr);
+    ::CloseHandle(file);
+    static constexpr unsigned char kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (!ok || read != sizeof(header) || std::memcmp(header, kSignature, 8) != 0 ||
+        std::memcmp(header + 12, "IHDR", 4) != 0)
+        return false;
+    auto big = [&](int at) {
+        return UINT{header[at]} << 24 | UINT{header[at + 1]} << 16 | UINT{header[at + 2]} << 8 |
+               UINT{header[at + 3]};
+    };
+    *width = big(16);
+    *height = big(20);
+    return true;
+}
 
 // The image's pixel size read from its header by the platform's decoders,
 // without decoding the pixels; false when no decoder reads the file.
@@ -44,8 +70,13 @@ bool CGdiplusImage::Load(const std::wstring& path) {
     Free();
     UINT width = 0;
     UINT height = 0;
-    // When no decoder can even read the header, GDI+ cannot either.
-    if (!PeekImageSize(path, &width, &height) || width > kMaxSide || height > kMaxSide)
+    // When no decoder can even read the header, GDI+ cannot either. A PNG's
+    // header is read directly: some decoders decode the whole image to
+    // answer, which would decode the backdrop twice on the way to the first
+    // screen.
+    if (!PeekPngSize(path, &width, &height) && !PeekImageSize(path, &width, &height))
+        return false;
+    if (width > kMaxSide || height > kMaxSide)
         return false;
     GpImage* image = nullptr;
     if (DllExports::GdipLoadImageFromFile(path.c_str(), &image) != Ok)

@@ -2,6 +2,7 @@
 // real layered windows under the X server.
 
 #include "ImgWnd.h"
+#include "Pixels.h"
 #include "PngFile.h"
 #include "TextConversion.h"
 #include "TempDir.h"
@@ -200,11 +201,18 @@ TEST_F(BackdropTest, ImagesUpToTheLargestSideLoadAndLargerOnesAreRefused) {
         int width;
         int height;
         bool loads;
-    } images[] = {{kMax, 1, true}, {1, kMax, true}, {kMax + 1, 1, false}, {1, kMax + 1, false}};
+        const char* kind; // a PNG's header is read directly, others by the decoders
+    } images[] = {{kMax, 1, true, "png"},      {1, kMax, true, "png"}, {kMax + 1, 1, false, "png"},
+                  {1, kMax + 1, false, "png"}, {kMax, 1, true, "bmp"}, {kMax + 1, 1, false, "bmp"}};
     for (const auto& i : images) {
         std::string path =
-            m_dir.PathOf(std::to_string(i.width) + "x" + std::to_string(i.height) + ".png");
-        ASSERT_TRUE(WritePng(path, i.width, i.height, [](int, int) { return kOpaqueRed; }));
+            m_dir.PathOf(std::to_string(i.width) + "x" + std::to_string(i.height) + "." + i.kind);
+        if (std::string(i.kind) == "png")
+            ASSERT_TRUE(WritePng(path, i.width, i.height, [](int, int) { return kOpaqueRed; }));
+        else
+            m_dir.Write(
+                path.substr(m_dir.Path().size() + 1),
+                BmpFile({std::vector<COLORREF>(static_cast<size_t>(i.width), RGB(255, 0, 0))}));
         CGdiplusImage image;
         EXPECT_EQ(image.Load(ToWide(path, CP_ACP)), i.loads) << path;
     }
