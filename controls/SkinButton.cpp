@@ -71,15 +71,21 @@ void CxSkinButton::SetImageFiles(const char* normal, const char* down, const cha
 }
 
 void CxSkinButton::SetTipText(std::string text) {
-    if (!m_tip.m_hWnd) {
-        if (m_tip.Create(this, 0) && m_tip.AddTool(this, text, nullptr, 0))
-            m_tip.SendMessage(TTM_ACTIVATE, TRUE);
+    m_tipText = std::move(text);
+    m_hasTip = true;
+    if (m_tip.m_hWnd)
+        m_tip.UpdateTipText(m_tipText, this, 0);
+}
+
+void CxSkinButton::EnsureTip() {
+    if (!m_hasTip || m_tip.m_hWnd || !m_hWnd)
         return;
-    }
-    m_tip.UpdateTipText(text, this, 0);
+    if (m_tip.Create(this, 0) && m_tip.AddTool(this, m_tipText, nullptr, 0))
+        m_tip.SendMessage(TTM_ACTIVATE, TRUE);
 }
 
 void CxSkinButton::RelayToTip(UINT message, WPARAM wParam, LPARAM lParam) {
+    EnsureTip();
     if (!m_tip.m_hWnd)
         return;
     MSG msg{};

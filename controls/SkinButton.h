@@ -20,7 +20,9 @@ public:
 
     // Replaces the images (any path may be null); asks for no repaint.
     void SetImageFiles(const char* normal, const char* down, const char* over);
-    // Creates the tooltip on the first call; later calls replace its text.
+    // Gives the button a tooltip with `text`, or replaces its text. The
+    // tooltip window is made when first needed (the mouse comes by), so
+    // that it costs nothing on the way to the first screen.
     void SetTipText(std::string text);
 
     static const MessageMap* ThisMessageMap();
@@ -30,7 +32,10 @@ public:
     bool IsChecked() const { return m_checked; }
     int Kind() const { return m_kind; }
     bool IsHovering() const { return m_hovering; }
-    CToolTipCtrl& ToolTip() { return m_tip; }
+    CToolTipCtrl& ToolTip() {
+        EnsureTip();
+        return m_tip;
+    }
 
 protected:
     void PreSubclassWindow() override;
@@ -51,6 +56,7 @@ private:
     LRESULT OnUncheck(WPARAM, LPARAM);
 
     void RelayToTip(UINT message, WPARAM wParam, LPARAM lParam);
+    void EnsureTip();
     void StepCheckState();
     void UncheckGroup();
     bool IsUnderCursor(POINT screenPoint) const;
@@ -64,6 +70,8 @@ private:
     bool m_hovering = false;
     bool m_pressed = false;
     CToolTipCtrl m_tip;
+    std::string m_tipText;
+    bool m_hasTip = false;
     CBitmap m_imgNormal;
     CBitmap m_imgDown;
     CBitmap m_imgDisabled;
