@@ -137,6 +137,8 @@ std::string CConfigStore::GetValue(const std::string& key) const {
 }
 
 std::string CConfigStore::GetLoginBgPath() const {
+    if (!m_skinFolder.empty())
+        return m_skinFolder + "\\data\\" + GetValue("login_bg");
     const std::string full = AfxGetModuleFileName();
     size_t slash = MbcsFindLast(full, '\\');
     if (slash == std::string::npos)

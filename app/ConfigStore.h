@@ -26,6 +26,11 @@ public:
     // executable's path has no backslash.
     std::string GetLoginBgPath() const;
 
+    // For the operator tools, which show a skin from a folder of its own:
+    // replaces a key's value, and the folder GetLoginBgPath starts from.
+    void SetValue(const std::string& key, const std::string& value) { m_values[key] = value; }
+    void SetSkinFolder(const std::string& folder) { m_skinFolder = folder; }
+
     // Sets `document` up as Load reads with it: synchronously, and refusing
     // what only a hostile file needs (a DTD, with its entity expansion,
     // external resources, deep nesting).
@@ -35,5 +40,6 @@ private:
     void ReadDocument();
 
     std::map<std::string, std::string> m_values;
+    std::string m_skinFolder;
     IXMLDOMDocument* m_pDoc = nullptr;
 };

@@ -39,12 +39,12 @@ BOOL CMainApp::InitInstance() {
     CConfigStore::Instance().Load();
     // GDI+ must run before the login window loads its backdrop image.
     StartGdiplus();
-    RunLoginWindow();
+    RunWindows();
     // Every message has been pumped by the windows' own modal loops.
     return FALSE;
 }
 
-void CMainApp::RunLoginWindow() {
+void CMainApp::RunWindows() {
     CMainDlg login;
     m_pMainWnd = &login;
     login.DoModal();

@@ -14,9 +14,10 @@ public:
     BOOL InitInstance() override;
     int ExitInstance() override;
 
-private:
-    // Runs the login window modally; returns when its loop has ended.
-    void RunLoginWindow();
+protected:
+    // Runs the program's windows once the process is prepared; returns when
+    // their modal loops have ended. The client runs the login window.
+    virtual void RunWindows();
 };
 
 // Token of the running GDI+, from start-up until ExitInstance.
