@@ -132,6 +132,7 @@ void CConfigStore::ReadDocument() {
 }
 
 std::string CConfigStore::GetValue(const std::string& key) const {
+    m_keysRead.insert(key);
     auto it = m_values.find(key);
     return it == m_values.end() ? std::string() : it->second;
 }

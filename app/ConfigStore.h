@@ -4,6 +4,7 @@
 // the ANSI code page; a missing key reads as the empty string.
 
 #include <map>
+#include <set>
 #include <string>
 
 struct IXMLDOMDocument;
@@ -22,6 +23,8 @@ public:
     // Fills the store from "config.xml"; a missing or broken file leaves it as it was.
     void Load();
     std::string GetValue(const std::string& key) const;
+    // Every key looked up so far, present or not: what the windows read.
+    const std::set<std::string>& KeysRead() const { return m_keysRead; }
     // The executable's directory + "\data\" + login_bg, or "" when the
     // executable's path has no backslash.
     std::string GetLoginBgPath() const;
@@ -41,5 +44,6 @@ private:
 
     std::map<std::string, std::string> m_values;
     std::string m_skinFolder;
+    mutable std::set<std::string> m_keysRead;
     IXMLDOMDocument* m_pDoc = nullptr;
 };

@@ -26,7 +26,11 @@
 
 #include <atomic>
 #include <cwchar>
+#include <fstream>
+#include <iterator>
 #include <map>
+#include <regex>
+#include <set>
 #include <ranges>
 #include <memory>
 #include <string>
@@ -842,6 +846,44 @@ TEST_F(GameWindowTest, ThousandsOfPressesAndModeChangesLeaveNoObjectsBehind) {
             page.reset();
         }),
     });
+}
+
+TEST_F(GameWindowTest, TheConfigurationReferenceNamesExactlyTheKeysTheClientReads) {
+    {
+        ScopedCurrentDirectory cwd(m_dir.Path());
+        CMainDlg login;
+        CTimedSteps steps({
+            Until([&] { return login.Backdrop()->IsWindowVisible() != FALSE; }),
+            Do([&] { login.Backdrop()->SendMessage(WM_CLOSE); }),
+        });
+        login.DoModal();
+    }
+    // The link addresses and the close question are read when their buttons are pressed.
+    for (const char* link : {"game_paybtn", "game_webbtn", "game_forumbtn", "game_servicebtn"})
+        m_skin[std::string(link) + "_url"] = m_dir.PathOf("nothing-here.exe");
+    std::unique_ptr<MessageBoxAnswerer> answer;
+    std::vector<CTimedSteps::Step> steps;
+    for (UINT id : {1018u, 1019u, 1020u, 1021u})
+        steps.push_back(Do([&, id] { ClickAt(CentreOf(Button(id))); }));
+    steps.push_back(Do([&] {
+        answer = std::make_unique<MessageBoxAnswerer>(IDCANCEL);
+        ClickAt(CentreOf(Button(1010)));
+    }));
+    steps.push_back(Until([&] { return answer->Answered(); }));
+    RunGame(std::move(steps));
+
+    std::ifstream file(WinePath(CLIENT_SOURCE_DIR "/docs/configuration.md"));
+    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::set<std::string> documented;
+    const std::regex key("`((login|game)_[a-z_]+)`");
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), key);
+         it != std::sregex_iterator(); ++it)
+        documented.insert((*it)[1]);
+    // The buttons' stems are named too; no key ends in one.
+    std::erase_if(documented, [](const std::string& name) { return name.ends_with("btn"); });
+    const std::set<std::string>& read = CConfigStore::Instance().KeysRead();
+    EXPECT_EQ(read.size(), 115u);
+    EXPECT_EQ(documented, read);
 }
 
 TEST(GameWindowDemo, TheDefaultSkinShowsItsGameWindow) {
