@@ -36,33 +36,23 @@ struct SkinnedButton {
     const char* stem;
 };
 
-// In the order the buttons are skinned.
-constexpr SkinnedButton kSkinOrder[] = {
-    {&CEnterGameDlg::m_btnRefresh, "game_refreshbtn"},
-    {&CEnterGameDlg::m_btnCache, "game_cachebtn"},
+// In the order the buttons are laid out.
+constexpr SkinnedButton kButtons[] = {
     {&CEnterGameDlg::m_btnClose, "game_closebtn"},
     {&CEnterGameDlg::m_btnWin, "game_winbtn"},
     {&CEnterGameDlg::m_btnMini, "game_minibtn"},
     {&CEnterGameDlg::m_btnTray, "game_traybtn"},
-    {&CEnterGameDlg::m_btnPay, "game_paybtn"},
-    {&CEnterGameDlg::m_btnWeb, "game_webbtn"},
-    {&CEnterGameDlg::m_btnForum, "game_forumbtn"},
+    {&CEnterGameDlg::m_btnCache, "game_cachebtn"},
+    {&CEnterGameDlg::m_btnRefresh, "game_refreshbtn"},
     {&CEnterGameDlg::m_btnService, "game_servicebtn"},
+    {&CEnterGameDlg::m_btnForum, "game_forumbtn"},
+    {&CEnterGameDlg::m_btnWeb, "game_webbtn"},
+    {&CEnterGameDlg::m_btnPay, "game_paybtn"},
 };
 
-// In the order the buttons are laid out.
-constexpr SkinnedButton kLayoutOrder[] = {
-    {&CEnterGameDlg::m_btnClose, "game_closebtn"},
-    {&CEnterGameDlg::m_btnWin, "game_winbtn"},
-    {&CEnterGameDlg::m_btnMini, "game_minibtn"},
-    {&CEnterGameDlg::m_btnTray, "game_traybtn"},
-    {&CEnterGameDlg::m_btnCache, "game_cachebtn"},
-    {&CEnterGameDlg::m_btnRefresh, "game_refreshbtn"},
-    {&CEnterGameDlg::m_btnService, "game_servicebtn"},
-    {&CEnterGameDlg::m_btnForum, "game_forumbtn"},
-    {&CEnterGameDlg::m_btnWeb, "game_webbtn"},
-    {&CEnterGameDlg::m_btnPay, "game_paybtn"},
-};
+// The order the buttons are skinned in, as indices into kButtons: refresh,
+// cache, close, window, minimise, tray, pay, web, forum, service.
+constexpr int kSkinOrder[] = {5, 4, 0, 1, 2, 3, 9, 8, 7, 6};
 
 void CopyTip(NOTIFYICONDATAA& record, const char* tip) {
     std::memset(record.szTip, 0, sizeof(record.szTip));
@@ -209,7 +199,8 @@ void CEnterGameDlg::SkinTitle() {
 }
 
 void CEnterGameDlg::SkinButtons() {
-    for (const SkinnedButton& skinned : kSkinOrder) {
+    for (int index : kSkinOrder) {
+        const SkinnedButton& skinned = kButtons[index];
         const std::string stem = skinned.stem;
         std::string normal = DataPath(stem + "_normal");
         std::string down = DataPath(stem + "_down");
@@ -232,7 +223,7 @@ void CEnterGameDlg::OnSize(UINT, int cx, int cy) {
 }
 
 void CEnterGameDlg::LayOutButtons(int clientWidth) {
-    for (const SkinnedButton& skinned : kLayoutOrder) {
+    for (const SkinnedButton& skinned : kButtons) {
         const std::string stem = skinned.stem;
         (this->*skinned.button)
             .MoveWindow(ButtonLeft(clientWidth, IntSetting(stem + "_posx")),
