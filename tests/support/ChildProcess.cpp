@@ -1,16 +1,27 @@
 #include "ChildProcess.h"
 
 ChildProcess::ChildProcess(const std::string& program, const std::string& arguments,
-                           const std::string& currentDirectory) {
+                           const std::string& currentDirectory, const std::string& outputFile) {
     std::string commandLine = "\"" + program + "\"";
     if (!arguments.empty())
         commandLine += " " + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
+    HANDLE output = INVALID_HANDLE_VALUE;
+    if (!outputFile.empty()) {
+        SECURITY_ATTRIBUTES inherited{sizeof(inherited), nullptr, TRUE};
+        output = ::CreateFileA(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
+                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = startup.hStdError = output;
+    }
     PROCESS_INFORMATION info{};
-    if (::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                         currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startup,
-                         &info)) {
+    const BOOL started = ::CreateProcessA(
+        program.c_str(), commandLine.data(), nullptr, nullptr, output != INVALID_HANDLE_VALUE, 0,
+        nullptr, currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startup, &info);
+    if (output != INVALID_HANDLE_VALUE)
+        ::CloseHandle(output);
+    if (started) {
         ::CloseHandle(info.hThread);
         m_process = info.hProcess;
         m_id = info.dwProcessId;

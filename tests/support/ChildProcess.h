@@ -7,8 +7,9 @@
 
 class ChildProcess {
 public:
+    // With `outputFile`, the child's standard output and error go to that file.
     ChildProcess(const std::string& program, const std::string& arguments,
-                 const std::string& currentDirectory);
+                 const std::string& currentDirectory, const std::string& outputFile = "");
     // A child still running is terminated.
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;

@@ -60,3 +60,10 @@ std::string ProgramDirectory() {
     std::string full = AfxGetModuleFileName();
     return full.substr(0, MbcsFindLast(full, '\\'));
 }
+
+std::string WinePath(std::string unixPath) {
+    for (char& c : unixPath)
+        if (c == '/')
+            c = '\\';
+    return "Z:" + unixPath;
+}

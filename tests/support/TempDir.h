@@ -36,3 +36,6 @@ private:
 
 // The directory of the running program, without a trailing backslash.
 std::string ProgramDirectory();
+
+// The Windows path (on Wine's Z: drive) of a path on the machine running the tests.
+std::string WinePath(std::string unixPath);

@@ -15,11 +15,7 @@
 namespace {
 
 std::string DemoSkin() {
-    std::string path = "Z:" CLIENT_SOURCE_DIR "/demo";
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
+    return WinePath(CLIENT_SOURCE_DIR "/demo");
 }
 
 struct Search {
