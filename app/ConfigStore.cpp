@@ -16,6 +16,8 @@ constexpr IID kIidXmlDomDocument = {
 constexpr IID kIidXmlDomDocument2 = {
     0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 
+constexpr wchar_t kFileName[] = L"config.xml";
+
 // A VARIANT cleared when it goes out of scope.
 struct ScopedVariant {
     VARIANT value;
@@ -67,6 +69,21 @@ bool HasDocumentType(IXMLDOMDocument* document) {
     return declared;
 }
 
+// Whether `narrow` holds all of `wide`: characters the code page lacks are
+// replaced (by '?' or a look-alike) and do not come back.
+bool ConvertedWhole(BSTR wide, const std::string& narrow) {
+    const std::wstring original = wide ? std::wstring(wide, ::SysStringLen(wide)) : L"";
+    return ToWide(narrow, CP_ACP) == original;
+}
+
+void NoteKey(ConfigLoadReport& report, const std::string& key, const std::string& value,
+             BSTR wideKey, BSTR wideValue, bool repeated) {
+    if (repeated)
+        report.repeatedKeys.push_back(key);
+    if (!ConvertedWhole(wideKey, key) || !ConvertedWhole(wideValue, value))
+        report.lossyKeys.push_back(key);
+}
+
 } // namespace
 
 CConfigStore& CConfigStore::Instance() {
@@ -93,7 +110,10 @@ void CConfigStore::PrepareParser(IXMLDOMDocument* document) {
     }
 }
 
-void CConfigStore::Load() {
+void CConfigStore::Load(ConfigLoadReport* report) {
+    ConfigLoadReport unused;
+    ConfigLoadReport& found = report ? *report : unused;
+    found = ConfigLoadReport{};
     HRESULT hr = ::CoCreateInstance(kClsidDomDocument, nullptr, CLSCTX_INPROC_SERVER,
                                     kIidXmlDomDocument, reinterpret_cast<void**>(&m_pDoc));
     if (FAILED(hr) || !m_pDoc) {
@@ -103,15 +123,37 @@ void CConfigStore::Load() {
     PrepareParser(m_pDoc);
     ScopedVariant fileName;
     fileName.value.vt = VT_BSTR;
-    fileName.value.bstrVal = ::SysAllocString(L"config.xml");
+    fileName.value.bstrVal = ::SysAllocString(kFileName);
     VARIANT_BOOL loaded = VARIANT_FALSE;
     hr = m_pDoc->load(fileName.value, &loaded);
-    if (SUCCEEDED(hr) && loaded == VARIANT_TRUE && !HasDocumentType(m_pDoc))
-        ReadDocument();
+    if (FAILED(hr) || loaded != VARIANT_TRUE) {
+        if (::GetFileAttributesW(kFileName) == INVALID_FILE_ATTRIBUTES)
+            found.outcome = ConfigLoadReport::Outcome::Missing;
+        else if (report)
+            ReportParseError(found);
+    } else if (HasDocumentType(m_pDoc)) {
+        found.outcome = ConfigLoadReport::Outcome::DocumentType;
+    } else {
+        found.outcome = ConfigLoadReport::Outcome::Read;
+        ReadDocument(report);
+    }
     ReleaseAndClear(m_pDoc);
 }
 
-void CConfigStore::ReadDocument() {
+void CConfigStore::ReportParseError(ConfigLoadReport& report) const {
+    report.outcome = ConfigLoadReport::Outcome::Malformed;
+    IXMLDOMParseError* error = nullptr;
+    if (FAILED(m_pDoc->get_parseError(&error)) || !error)
+        return;
+    error->get_line(&report.line);
+    error->get_linepos(&report.column);
+    ScopedBstr reason;
+    if (SUCCEEDED(error->get_reason(&reason.value)))
+        report.reason = BstrToNarrow(reason.value, CP_ACP);
+    error->Release();
+}
+
+void CConfigStore::ReadDocument(ConfigLoadReport* report) {
     IXMLDOMElement* root = nullptr;
     if (FAILED(m_pDoc->get_documentElement(&root)) || !root)
         return;
@@ -122,7 +164,11 @@ void CConfigStore::ReadDocument() {
         ScopedBstr text;
         node->get_nodeName(&name.value);
         node->get_text(&text.value);
-        m_values[BstrToNarrow(name.value, CP_ACP)] = BstrToNarrow(text.value, CP_ACP);
+        std::string key = BstrToNarrow(name.value, CP_ACP);
+        std::string value = BstrToNarrow(text.value, CP_ACP);
+        if (report)
+            NoteKey(*report, key, value, name.value, text.value, m_values.count(key) != 0);
+        m_values[std::move(key)] = std::move(value);
         IXMLDOMNode* next = nullptr;
         node->get_nextSibling(&next);
         node->Release();
@@ -132,9 +178,17 @@ void CConfigStore::ReadDocument() {
 }
 
 std::string CConfigStore::GetValue(const std::string& key) const {
-    m_keysRead.insert(key);
+    if (m_recordKeysRead)
+        m_keysRead.insert(key);
     auto it = m_values.find(key);
     return it == m_values.end() ? std::string() : it->second;
+}
+
+std::vector<std::string> CConfigStore::Keys() const {
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : m_values)
+        keys.push_back(key);
+    return keys;
 }
 
 std::string CConfigStore::GetLoginBgPath() const {

@@ -6,8 +6,23 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 struct IXMLDOMDocument;
+
+// What a load found, for the tools that tell a skin author what is wrong.
+struct ConfigLoadReport {
+    enum class Outcome { Read, Missing, Malformed, DocumentType, NoParser };
+    Outcome outcome = Outcome::NoParser;
+    // Where the parser stopped reading a malformed file, and why.
+    long line = 0;
+    long column = 0;
+    std::string reason;
+    // Keys given more than once (the last one counts).
+    std::vector<std::string> repeatedKeys;
+    // Keys whose name or value the ANSI code page cannot hold whole.
+    std::vector<std::string> lossyKeys;
+};
 
 class CConfigStore {
 public:
@@ -20,10 +35,15 @@ public:
     CConfigStore(const CConfigStore&) = delete;
     CConfigStore& operator=(const CConfigStore&) = delete;
 
-    // Fills the store from "config.xml"; a missing or broken file leaves it as it was.
-    void Load();
+    // Fills the store from "config.xml"; a missing or broken file leaves it
+    // as it was. What the load found goes to `report` when one is given.
+    void Load(ConfigLoadReport* report = nullptr);
     std::string GetValue(const std::string& key) const;
-    // Every key looked up so far, present or not: what the windows read.
+    // Every key the file gives, in the store's order.
+    std::vector<std::string> Keys() const;
+    // Once switched on, every key looked up, present or not, is remembered:
+    // the tests compare what the windows read with the reference.
+    void RecordKeysRead(bool on) { m_recordKeysRead = on; }
     const std::set<std::string>& KeysRead() const { return m_keysRead; }
     // The executable's directory + "\data\" + login_bg, or "" when the
     // executable's path has no backslash.
@@ -40,10 +60,12 @@ public:
     static void PrepareParser(IXMLDOMDocument* document);
 
 private:
-    void ReadDocument();
+    void ReadDocument(ConfigLoadReport* report);
+    void ReportParseError(ConfigLoadReport& report) const;
 
     std::map<std::string, std::string> m_values;
     std::string m_skinFolder;
+    bool m_recordKeysRead = false;
     mutable std::set<std::string> m_keysRead;
     IXMLDOMDocument* m_pDoc = nullptr;
 };

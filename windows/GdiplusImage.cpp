@@ -56,6 +56,10 @@ bool PeekImageSize(const std::wstring& path, UINT* width, UINT* height) {
 
 } // namespace
 
+bool CGdiplusImage::ReadSize(const std::wstring& path, UINT* width, UINT* height) {
+    return PeekPngSize(path, width, height) || PeekImageSize(path, width, height);
+}
+
 CGdiplusImage::~CGdiplusImage() {
     Free();
 }
@@ -74,7 +78,7 @@ bool CGdiplusImage::Load(const std::wstring& path) {
     // header is read directly: some decoders decode the whole image to
     // answer, which would decode the backdrop twice on the way to the first
     // screen.
-    if (!PeekPngSize(path, &width, &height) && !PeekImageSize(path, &width, &height))
+    if (!ReadSize(path, &width, &height))
         return false;
     if (width > kMaxSide || height > kMaxSide)
         return false;
@@ -104,4 +108,31 @@ void CGdiplusImage::DrawOn(HDC dc, const SIZE& size) const {
     DllExports::GdipSetSmoothingMode(graphics, SmoothingModeNone);
     DllExports::GdipDrawImageRectI(graphics, m_image, 0, 0, size.cx, size.cy);
     DllExports::GdipDeleteGraphics(graphics);
+}
+
+bool CGdiplusImage::HasAlphaChannel() const {
+    PixelFormat format = 0;
+    return m_image && DllExports::GdipGetImagePixelFormat(m_image, &format) == Ok &&
+           (format & (PixelFormatAlpha | PixelFormatPAlpha)) != 0;
+}
+
+bool CGdiplusImage::HasTransparentPixels() const {
+    const SIZE size = Size();
+    if (size.cx <= 0 || size.cy <= 0)
+        return false;
+    GpRect all(0, 0, size.cx, size.cy);
+    BitmapData data{};
+    auto* bitmap = static_cast<GpBitmap*>(m_image);
+    if (DllExports::GdipBitmapLockBits(bitmap, &all, ImageLockModeRead, PixelFormat32bppARGB,
+                                       &data) != Ok)
+        return false;
+    bool found = false;
+    for (UINT y = 0; y < data.Height && !found; ++y) {
+        const auto* row =
+            static_cast<const BYTE*>(data.Scan0) + static_cast<ptrdiff_t>(y) * data.Stride;
+        for (UINT x = 0; x < data.Width && !found; ++x)
+            found = row[4 * x + 3] != 255;
+    }
+    DllExports::GdipBitmapUnlockBits(bitmap, &data);
+    return found;
 }

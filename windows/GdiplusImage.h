@@ -23,9 +23,17 @@ public:
     bool IsLoaded() const { return m_image != nullptr; }
     // The pixel size; 0 x 0 without an image.
     SIZE Size() const;
+    // Whether the image's pixel format carries alpha.
+    bool HasAlphaChannel() const;
+    // Whether any pixel is less than fully opaque: where a layered window
+    // shaped by the image shows what lies below.
+    bool HasTransparentPixels() const;
     // Draws the whole image into the rectangle 0, 0, size on `dc`, unsmoothed.
     void DrawOn(HDC dc, const SIZE& size) const;
 
+    // The pixel size the file's header gives, without decoding the pixels;
+    // false when no decoder reads it.
+    static bool ReadSize(const std::wstring& path, UINT* width, UINT* height);
     // The largest side accepted, in pixels.
     static constexpr UINT kMaxSide = 8192;
 

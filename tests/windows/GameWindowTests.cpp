@@ -4,6 +4,7 @@
 // script engine.
 
 #include "ConfigStore.h"
+#include "SkinKeys.h"
 #include "EnterGameDlg.h"
 #include "FakeWebBrowser.h"
 #include "GameLayout.h"
@@ -57,13 +58,6 @@ constexpr ButtonPlace kButtons[] = {
     {"game_servicebtn", 1020, 198, 30}, {"game_forumbtn", 1021, 232, 30},
     {"game_webbtn", 1019, 266, 30},     {"game_paybtn", 1018, 300, 30},
 };
-
-std::string WinePath(std::string unixPath) {
-    for (char& c : unixPath)
-        if (c == '/')
-            c = '\\';
-    return "Z:" + unixPath;
-}
 
 std::string Xml(const std::map<std::string, std::string>& skin) {
     std::string xml = "<?xml version=\"1.0\" encoding=\"GBK\"?><config>";
@@ -848,7 +842,8 @@ TEST_F(GameWindowTest, ThousandsOfPressesAndModeChangesLeaveNoObjectsBehind) {
     });
 }
 
-TEST_F(GameWindowTest, TheConfigurationReferenceNamesExactlyTheKeysTheClientReads) {
+TEST_F(GameWindowTest, TheKeyTableAndTheReferenceNameExactlyTheKeysTheClientReads) {
+    CConfigStore::Instance().RecordKeysRead(true);
     {
         ScopedCurrentDirectory cwd(m_dir.Path());
         CMainDlg login;
@@ -881,8 +876,14 @@ TEST_F(GameWindowTest, TheConfigurationReferenceNamesExactlyTheKeysTheClientRead
         documented.insert((*it)[1]);
     // The buttons' stems are named too; no key ends in one.
     std::erase_if(documented, [](const std::string& name) { return name.ends_with("btn"); });
-    const std::set<std::string>& read = CConfigStore::Instance().KeysRead();
+    const std::set<std::string> read = CConfigStore::Instance().KeysRead();
+    CConfigStore::Instance().RecordKeysRead(false);
+    std::set<std::string> table;
+    for (const SkinKey& entry : SkinKeys())
+        table.insert(entry.name);
     EXPECT_EQ(read.size(), 115u);
+    EXPECT_EQ(table.size(), SkinKeys().size());
+    EXPECT_EQ(table, read);
     EXPECT_EQ(documented, read);
 }
 
