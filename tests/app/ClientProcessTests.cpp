@@ -53,34 +53,15 @@ struct LoginWindows {
     HWND content = nullptr;
 };
 
-struct LoginSearch {
-    DWORD processId;
-    LoginWindows found;
-};
-
-BOOL CALLBACK FindLoginWindows(HWND hWnd, LPARAM lParam) {
-    auto* search = reinterpret_cast<LoginSearch*>(lParam);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(hWnd, &owner);
-    if (owner == search->processId && ::IsWindowVisible(hWnd) && ::GetDlgItem(hWnd, 1000) &&
-        ::GetWindow(hWnd, GW_OWNER)) {
-        search->found.content = hWnd;
-        search->found.backdrop = ::GetWindow(hWnd, GW_OWNER);
-    }
-    return TRUE;
-}
-
 // The client's login windows once both show, or nulls after 30 seconds.
 LoginWindows WaitForLoginWindow(const ChildProcess& client) {
-    LoginSearch search{client.Id(), {}};
-    PumpUntil(
-        [&] {
-            ::EnumWindows(&FindLoginWindows, reinterpret_cast<LPARAM>(&search));
-            return search.found.content && ::IsWindowVisible(search.found.backdrop);
-        },
-        30000);
+    // The content window holds the close button and is owned by the backdrop.
+    HWND content = client.WaitForWindow([](HWND window) {
+        HWND owner = ::GetWindow(window, GW_OWNER);
+        return ::GetDlgItem(window, 1000) && owner && ::IsWindowVisible(owner);
+    });
     PumpFor(300);
-    return search.found;
+    return {content ? ::GetWindow(content, GW_OWNER) : nullptr, content};
 }
 
 POINT ButtonCentre(HWND content, int x, int y) {

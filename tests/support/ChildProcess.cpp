@@ -1,5 +1,28 @@
 #include "ChildProcess.h"
 
+#include "UiPump.h"
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    const std::function<bool(HWND)>& match;
+    HWND found;
+};
+
+BOOL CALLBACK FindWindowWith(HWND hWnd, LPARAM lParam) {
+    auto* search = reinterpret_cast<WindowSearch*>(lParam);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(hWnd, &owner);
+    if (owner == search->processId && ::IsWindowVisible(hWnd) && search->match(hWnd)) {
+        search->found = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
 ChildProcess::ChildProcess(const std::string& program, const std::string& arguments,
                            const std::string& currentDirectory, const std::string& outputFile) {
     std::string commandLine = "\"" + program + "\"";
@@ -52,4 +75,15 @@ void ChildProcess::Terminate() {
         ::TerminateProcess(m_process, 0xDEAD);
         ::WaitForSingleObject(m_process, 5000);
     }
+}
+
+HWND ChildProcess::WaitForWindow(const std::function<bool(HWND)>& match, DWORD timeoutMs) const {
+    WindowSearch search{m_id, match, nullptr};
+    PumpUntil(
+        [&] {
+            ::EnumWindows(&FindWindowWith, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        timeoutMs);
+    return search.found;
 }

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 class ChildProcess {
@@ -23,6 +24,9 @@ public:
     // The exit status, or STILL_ACTIVE while it runs.
     DWORD ExitCode() const;
     void Terminate();
+    // A visible top-level window of the child for which `match` holds, once
+    // one shows (messages are pumped meanwhile), or null.
+    HWND WaitForWindow(const std::function<bool(HWND)>& match, DWORD timeoutMs = 30000) const;
 
 private:
     HANDLE m_process = nullptr;

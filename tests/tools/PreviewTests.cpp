@@ -18,33 +18,12 @@ std::string DemoSkin() {
     return WinePath(CLIENT_SOURCE_DIR "/demo");
 }
 
-struct Search {
-    DWORD processId;
-    int controlId;
-    HWND found;
-};
-
-BOOL CALLBACK FindWindowWith(HWND hWnd, LPARAM lParam) {
-    auto* search = reinterpret_cast<Search*>(lParam);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(hWnd, &owner);
-    if (owner == search->processId && ::IsWindowVisible(hWnd) &&
-        ::GetDlgItem(hWnd, search->controlId))
-        search->found = hWnd;
-    return TRUE;
-}
-
 // A visible top-level window of the process with the given control.
 HWND WaitForWindowWith(const ChildProcess& preview, int controlId) {
-    Search search{preview.Id(), controlId, nullptr};
-    PumpUntil(
-        [&] {
-            ::EnumWindows(&FindWindowWith, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
-        },
-        30000);
+    HWND found =
+        preview.WaitForWindow([&](HWND window) { return ::GetDlgItem(window, controlId); });
     PumpFor(500);
-    return search.found;
+    return found;
 }
 
 RECT ChildRect(HWND window, int id) {
