@@ -4,17 +4,18 @@
 // or refuses (MaxElementDepth), so that they cannot be read back from it.
 // It lives on the test's stack; its reference count only counts.
 
+#include "StackDispatch.h"
+
 #include <msxml2.h>
 
 #include <map>
 #include <string>
 
-class CRecordingXmlDocument final : public IXMLDOMDocument2 {
+class CRecordingXmlDocument final : public CStackDispatch<IXMLDOMDocument2> {
 public:
     // Each setting by name (async, resolveExternals, validateOnParse, or a
     // property's name) with its last value as text: "true", "false" or a number.
     std::map<std::wstring, std::wstring> m_settings;
-    ULONG m_refCount = 1;
 
     // Every interface asked for is this one: the store asks only for
     // IXMLDOMDocument2, which includes the rest.
@@ -23,8 +24,6 @@ public:
         AddRef();
         return S_OK;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_refCount; }
-    STDMETHODIMP_(ULONG) Release() override { return --m_refCount; }
 
     // What the store sets.
     STDMETHODIMP put_async(VARIANT_BOOL on) override { return Record(L"async", on); }
@@ -42,15 +41,6 @@ public:
     }
 
     // The rest is not used.
-    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                        UINT*) override {
-        return E_NOTIMPL;
-    }
     STDMETHODIMP get_nodeName(BSTR*) override { return E_NOTIMPL; }
     STDMETHODIMP get_nodeValue(VARIANT*) override { return E_NOTIMPL; }
     STDMETHODIMP put_nodeValue(VARIANT) override { return E_NOTIMPL; }

@@ -3,6 +3,8 @@
 // Wine cannot do (it has no document) and to count what the host asks of it.
 // They live on the test's stack; their reference counts only count.
 
+#include "StackDispatch.h"
+
 #include <exdisp.h>
 #include <mshtmhst.h>
 
@@ -10,7 +12,7 @@
 #include <vector>
 
 // A document that accepts a UI handler, as the control's documents do.
-class CFakeDocument final : public IDispatch, public ICustomDoc {
+class CFakeDocument final : public CStackDispatch<IDispatch>, public ICustomDoc {
 public:
     ~CFakeDocument();
     // The handler last installed (one reference held), or null.
@@ -20,41 +22,18 @@ public:
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
     STDMETHODIMP_(ULONG) AddRef() override { return ++m_refCount; }
     STDMETHODIMP_(ULONG) Release() override { return --m_refCount; }
-    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                        UINT*) override {
-        return E_NOTIMPL;
-    }
     STDMETHODIMP SetUIHandler(IDocHostUIHandler* handler) override;
-
-    ULONG m_refCount = 1;
 };
 
 // A browser that counts reloads and navigations and hands out a given document.
-class CFakeWebBrowser final : public IWebBrowser2 {
+class CFakeWebBrowser final : public CStackDispatch<IWebBrowser2> {
 public:
     int m_refreshes = 0;
     std::vector<std::wstring> m_navigations;
     IDispatch* m_document = nullptr;
     VARIANT_BOOL m_fullScreen = VARIANT_FALSE;
-    ULONG m_refCount = 1;
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_refCount; }
-    STDMETHODIMP_(ULONG) Release() override { return --m_refCount; }
-    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                        UINT*) override {
-        return E_NOTIMPL;
-    }
 
     // What the host uses.
     STDMETHODIMP Navigate(BSTR url, VARIANT*, VARIANT*, VARIANT*, VARIANT*) override;
