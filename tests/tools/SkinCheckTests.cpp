@@ -259,6 +259,7 @@ TEST_F(SkinCheckTest, HostileFilesGiveFindingsNotCrashes) {
     ::CreateDirectoryA(skin.Dir().PathOf("data\\folder.bmp").c_str(), nullptr);
     skin.Set("game_closebtn_normal", "folder.bmp");
     skin.Set("game_closebtn_down", "..\\..\\..\\..\\..\\..\\..\\..");
+    skin.Set("game_closebtn_over", "CON");
     // A PNG header claiming 100000 x 100000 pixels over nothing.
     skin.Dir().Write(
         "data\\login_bg.png",

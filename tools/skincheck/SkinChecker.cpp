@@ -15,7 +15,7 @@
 
 namespace {
 
-enum class FileKind { Missing, Folder, Unreadable, Bitmap, Png, Gif, Jpeg, Icon, Other };
+enum class FileKind { Missing, Folder, Device, Unreadable, Bitmap, Png, Gif, Jpeg, Icon, Other };
 
 // What a file is, from its first bytes.
 FileKind KindOfFile(const std::string& path) {
@@ -28,6 +28,11 @@ FileKind KindOfFile(const std::string& path) {
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return FileKind::Unreadable;
+    // Names such as CON open devices, which a read would wait on.
+    if (::GetFileType(file) != FILE_TYPE_DISK) {
+        ::CloseHandle(file);
+        return FileKind::Device;
+    }
     unsigned char head[8] = {};
     DWORD read = 0;
     BOOL ok = ::ReadFile(file, head, sizeof(head), &read, nullptr);
@@ -356,6 +361,10 @@ void CSkinChecker::CheckImage(const SkinKey& key) {
         return;
     case FileKind::Folder:
         Add(Severity::Error, key.name, path + " is a folder: " + WhenMissing(key).message);
+        return;
+    case FileKind::Device:
+        Add(Severity::Error, key.name,
+            path + " names a device, not a file: " + WhenMissing(key).message);
         return;
     case FileKind::Unreadable:
         Add(Severity::Error, key.name, path + " cannot be read: " + WhenMissing(key).message);
