@@ -1,6 +1,7 @@
 // The real client started as a child process, as a user starts it.
 
 #include "ChildProcess.h"
+#include "LoginWindows.h"
 #include "MessageBoxAnswerer.h"
 #include "PngFile.h"
 #include "TempDir.h"
@@ -46,41 +47,6 @@ void WriteLoginSkin(const TempDir& dir, const std::string& prologue = "") {
                   "<login_browserctrl_height>100</login_browserctrl_height>" +
                   button("login_minibtn", kMinX, kMinY) +
                   button("login_closebtn", kCloseX, kCloseY) + "</config>");
-}
-
-struct LoginWindows {
-    HWND backdrop = nullptr;
-    HWND content = nullptr;
-};
-
-struct LoginSearch {
-    DWORD processId;
-    LoginWindows found;
-};
-
-BOOL CALLBACK FindLoginWindows(HWND hWnd, LPARAM lParam) {
-    auto* search = reinterpret_cast<LoginSearch*>(lParam);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(hWnd, &owner);
-    if (owner == search->processId && ::IsWindowVisible(hWnd) && ::GetDlgItem(hWnd, 1000) &&
-        ::GetWindow(hWnd, GW_OWNER)) {
-        search->found.content = hWnd;
-        search->found.backdrop = ::GetWindow(hWnd, GW_OWNER);
-    }
-    return TRUE;
-}
-
-// The client's login windows once both show, or nulls after 30 seconds.
-LoginWindows WaitForLoginWindow(const ChildProcess& client) {
-    LoginSearch search{client.Id(), {}};
-    PumpUntil(
-        [&] {
-            ::EnumWindows(&FindLoginWindows, reinterpret_cast<LPARAM>(&search));
-            return search.found.content && ::IsWindowVisible(search.found.backdrop);
-        },
-        30000);
-    PumpFor(300);
-    return search.found;
 }
 
 POINT ButtonCentre(HWND content, int x, int y) {
