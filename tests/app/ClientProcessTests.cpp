@@ -1,6 +1,7 @@
 // The real client started as a child process, as a user starts it.
 
 #include "ChildProcess.h"
+#include "LoginWindows.h"
 #include "MessageBoxAnswerer.h"
 #include "PngFile.h"
 #include "TempDir.h"
@@ -46,22 +47,6 @@ void WriteLoginSkin(const TempDir& dir, const std::string& prologue = "") {
                   "<login_browserctrl_height>100</login_browserctrl_height>" +
                   button("login_minibtn", kMinX, kMinY) +
                   button("login_closebtn", kCloseX, kCloseY) + "</config>");
-}
-
-struct LoginWindows {
-    HWND backdrop = nullptr;
-    HWND content = nullptr;
-};
-
-// The client's login windows once both show, or nulls after 30 seconds.
-LoginWindows WaitForLoginWindow(const ChildProcess& client) {
-    // The content window holds the close button and is owned by the backdrop.
-    HWND content = client.WaitForWindow([](HWND window) {
-        HWND owner = ::GetWindow(window, GW_OWNER);
-        return ::GetDlgItem(window, 1000) && owner && ::IsWindowVisible(owner);
-    });
-    PumpFor(300);
-    return {content ? ::GetWindow(content, GW_OWNER) : nullptr, content};
 }
 
 POINT ButtonCentre(HWND content, int x, int y) {

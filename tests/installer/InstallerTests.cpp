@@ -1,0 +1,335 @@
+// The release made from the test skin in tests/installer/skin (by the
+// installer_package test before these): its zip, and its installer run
+// silently as an administrator's script runs it, into a folder with a space
+// and Chinese in its name; the installed client started from its shortcut;
+// the uninstaller run silently afterwards.
+
+#include "ChildProcess.h"
+#include "LoginWindows.h"
+#include "ProcessTree.h"
+#include "TempDir.h"
+#include "TextConversion.h"
+#include "UiPump.h"
+#include "UserInput.h"
+#include "ZipEntries.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <objidl.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string WindowsPath(std::string path) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return "Z:" + path;
+}
+
+const std::string kRelease = WindowsPath(RELEASE_DIR);
+const std::string kSetup = kRelease + "\\game-client-" CLIENT_RELEASE_VERSION "-setup.exe";
+const std::string kZip = kRelease + "\\game-client-" CLIENT_RELEASE_VERSION ".zip";
+constexpr char kUninstallKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\GameClient";
+constexpr char kShortcutName[] = "\\Game client.lnk";
+constexpr DWORD kInstallerTimeoutMs = 60000;
+// The test skin's close button and the colour of its image.
+constexpr int kCloseX = 200, kCloseY = 10, kCloseSide = 30;
+constexpr COLORREF kCloseColour = RGB(0xC0, 0x30, 0x20);
+
+// The release's files, sorted; the skin's pages are not among them.
+const std::vector<std::string> kReleaseFiles = {
+    "client.exe", "config.xml", "data\\login buttons\\close_normal.bmp", "data\\登录背景.png"};
+
+// Every file and folder under `dir` (folders end in '\'), sorted.
+std::vector<std::string> ListTree(const std::string& dir, const std::string& prefix = "") {
+    std::vector<std::string> found;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = ::FindFirstFileA((dir + "\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return found;
+    do {
+        std::string name = entry.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            found.push_back(prefix + name + "\\");
+            auto inner = ListTree(dir + "\\" + name, prefix + name + "\\");
+            found.insert(found.end(), inner.begin(), inner.end());
+        } else {
+            found.push_back(prefix + name);
+        }
+    } while (::FindNextFileA(search, &entry));
+    ::FindClose(search);
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+// What the installer leaves in its folder: the release, the folders that
+// hold it and the uninstaller.
+std::vector<std::string> InstalledTree() {
+    std::vector<std::string> tree = kReleaseFiles;
+    tree.insert(tree.end(), {"data\\", "data\\login buttons\\", "uninstall.exe"});
+    std::sort(tree.begin(), tree.end());
+    return tree;
+}
+
+// Runs the program and everything it starts to the end; its exit status.
+DWORD RunToTheEnd(const std::string& program, const std::string& arguments) {
+    ProcessTree tree(program, arguments);
+    EXPECT_TRUE(tree.Started()) << program;
+    EXPECT_TRUE(tree.WaitForAll(kInstallerTimeoutMs)) << program;
+    return tree.ExitCode();
+}
+
+DWORD Install(const std::string& folder) {
+    return RunToTheEnd(kSetup, "/S /D=" + folder);
+}
+
+std::optional<std::string> UninstallString(const char* name) {
+    char value[1024] = {};
+    DWORD size = sizeof(value);
+    if (::RegGetValueA(HKEY_LOCAL_MACHINE, kUninstallKey, name, RRF_RT_REG_SZ, nullptr, value,
+                       &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<DWORD> UninstallDword(const char* name) {
+    DWORD value = 0, size = sizeof(value);
+    if (::RegGetValueA(HKEY_LOCAL_MACHINE, kUninstallKey, name, RRF_RT_REG_DWORD, nullptr, &value,
+                       &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return value;
+}
+
+bool UninstallKeyExists() {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(key);
+    return true;
+}
+
+std::string CommonFolder(int csidl) {
+    char path[MAX_PATH] = {};
+    ::SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+
+// The shortcuts every user gets: the Start menu's and the desktop's.
+std::vector<std::string> Shortcuts() {
+    return {CommonFolder(CSIDL_COMMON_PROGRAMS) + kShortcutName,
+            CommonFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + kShortcutName};
+}
+
+struct Shortcut {
+    std::string target;
+    std::string folder;
+};
+
+// What a shortcut file starts and where, as the shell reads it.
+std::optional<Shortcut> ReadShortcut(const std::string& path) {
+    IShellLinkA* link = nullptr;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                  reinterpret_cast<void**>(&link))))
+        return std::nullopt;
+    std::optional<Shortcut> read;
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        char target[MAX_PATH] = {}, folder[MAX_PATH] = {};
+        if (SUCCEEDED(file->Load(ToWide(path, CP_ACP).c_str(), STGM_READ)) &&
+            SUCCEEDED(link->GetPath(target, MAX_PATH, nullptr, 0)) &&
+            SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH)))
+            read = Shortcut{target, folder};
+        file->Release();
+    }
+    link->Release();
+    return read;
+}
+
+// A version resource's string `name`, from its first language.
+std::string VersionString(const std::string& file, const std::string& name) {
+    std::string data(::GetFileVersionInfoSizeA(file.c_str(), nullptr), '\0');
+    if (data.empty() || !::GetFileVersionInfoA(file.c_str(), 0, data.size(), data.data()))
+        return "";
+    WORD* language = nullptr;
+    UINT size = 0;
+    if (!::VerQueryValueA(data.data(), "\\VarFileInfo\\Translation",
+                          reinterpret_cast<void**>(&language), &size) ||
+        size < 2 * sizeof(WORD))
+        return "";
+    char query[64];
+    wsprintfA(query, "\\StringFileInfo\\%04x%04x\\", language[0], language[1]);
+    char* value = nullptr;
+    if (!::VerQueryValueA(data.data(), (query + name).c_str(), reinterpret_cast<void**>(&value),
+                          &size))
+        return "";
+    return value;
+}
+
+std::string FixedFileVersion(const std::string& file) {
+    std::string data(::GetFileVersionInfoSizeA(file.c_str(), nullptr), '\0');
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT size = 0;
+    if (data.empty() || !::GetFileVersionInfoA(file.c_str(), 0, data.size(), data.data()) ||
+        !::VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &size))
+        return "";
+    return std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." +
+           std::to_string(LOWORD(fixed->dwFileVersionMS)) + "." +
+           std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." +
+           std::to_string(LOWORD(fixed->dwFileVersionLS));
+}
+
+// What a failed run may have left in the prefix that later runs share.
+void ForgetTheInstallation() {
+    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+    for (const std::string& shortcut : Shortcuts())
+        ::DeleteFileA(shortcut.c_str());
+}
+
+} // namespace
+
+TEST(Release, ZipHoldsTheClientItsConfigurationAndDataOnly) {
+    std::vector<std::string> names;
+    for (const ZipEntry& entry : ReadZipEntries(kZip)) {
+        bool ascii = std::all_of(entry.name.begin(), entry.name.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        // Unpackers read unflagged names in the system's OEM code page.
+        EXPECT_TRUE(ascii || entry.utf8) << entry.name;
+        std::string name = ToNarrow(ToWide(entry.name, CP_UTF8), CP_ACP);
+        std::replace(name.begin(), name.end(), '/', '\\');
+        names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, kReleaseFiles);
+}
+
+// One silent installation for the tests of what it made.
+class Installed : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        s_parent = std::make_unique<TempDir>();
+        s_folder = s_parent->PathOf("游戏 客户端");
+        s_exitCode = Install(s_folder);
+    }
+    static void TearDownTestSuite() {
+        RunToTheEnd(s_folder + "\\uninstall.exe", "/S");
+        ForgetTheInstallation();
+        s_parent.reset();
+    }
+    void SetUp() override { ASSERT_EQ(s_exitCode, 0u); }
+
+    static std::unique_ptr<TempDir> s_parent;
+    static std::string s_folder;
+    static DWORD s_exitCode;
+};
+
+std::unique_ptr<TempDir> Installed::s_parent;
+std::string Installed::s_folder;
+DWORD Installed::s_exitCode = 0;
+
+TEST_F(Installed, PutsTheReleaseAndTheUninstallerInTheChosenFolder) {
+    EXPECT_EQ(ListTree(s_folder), InstalledTree());
+}
+
+TEST_F(Installed, RegistersTheUninstallerWithAddRemovePrograms) {
+    const std::string client = s_folder + "\\client.exe";
+    const std::string uninstaller = "\"" + s_folder + "\\uninstall.exe\"";
+    const struct {
+        const char* name;
+        std::string value;
+    } strings[] = {
+        {"DisplayName", VersionString(client, "ProductName")},
+        {"DisplayVersion", CLIENT_RELEASE_VERSION},
+        {"DisplayIcon", client + ",0"},
+        {"UninstallString", uninstaller},
+        {"QuietUninstallString", uninstaller + " /S"},
+        {"InstallLocation", s_folder},
+    };
+    for (const auto& expected : strings)
+        EXPECT_EQ(UninstallString(expected.name), expected.value) << expected.name;
+    EXPECT_EQ(UninstallDword("NoModify"), 1u);
+    EXPECT_EQ(UninstallDword("NoRepair"), 1u);
+    // The executable's version information names no maker.
+    EXPECT_EQ(UninstallString("Publisher"), std::nullopt);
+
+    // In KB, each file rounded up.
+    DWORD bytes = 0;
+    for (const std::string& file : kReleaseFiles) {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        ASSERT_TRUE(
+            ::GetFileAttributesExA((s_folder + "\\" + file).c_str(), GetFileExInfoStandard, &data));
+        bytes += data.nFileSizeLow;
+    }
+    std::optional<DWORD> size = UninstallDword("EstimatedSize");
+    ASSERT_TRUE(size.has_value());
+    EXPECT_GE(*size, bytes / 1024);
+    EXPECT_LE(*size, bytes / 1024 + kReleaseFiles.size());
+}
+
+TEST_F(Installed, ClientAndInstallerCarryTheProjectVersion) {
+    const std::string client = s_folder + "\\client.exe";
+    EXPECT_EQ(FixedFileVersion(client), CLIENT_VERSION);
+    EXPECT_EQ(VersionString(client, "ProductVersion"), CLIENT_VERSION);
+    EXPECT_EQ(FixedFileVersion(kSetup), CLIENT_VERSION);
+    EXPECT_EQ(VersionString(kSetup, "ProductVersion"), CLIENT_VERSION);
+}
+
+TEST_F(Installed, ShortcutsStartTheClientInItsFolder) {
+    for (const std::string& path : Shortcuts()) {
+        std::optional<Shortcut> shortcut = ReadShortcut(path);
+        ASSERT_TRUE(shortcut.has_value()) << path;
+        EXPECT_EQ(shortcut->target, s_folder + "\\client.exe") << path;
+        // The client reads config.xml and data\ from its current folder.
+        EXPECT_EQ(shortcut->folder, s_folder) << path;
+    }
+}
+
+TEST_F(Installed, ClientStartedFromTheStartMenuShowsTheSkinsLoginWindow) {
+    std::optional<Shortcut> shortcut = ReadShortcut(Shortcuts()[0]);
+    ASSERT_TRUE(shortcut.has_value());
+    ChildProcess client(shortcut->target, "", shortcut->folder);
+    LoginWindows windows = WaitForLoginWindow(client);
+    ASSERT_NE(windows.content, nullptr);
+    // The backdrop, found beside the executable, has its image's size.
+    RECT backdrop{};
+    ::GetWindowRect(windows.backdrop, &backdrop);
+    EXPECT_EQ(backdrop.right - backdrop.left, 240);
+    EXPECT_EQ(backdrop.bottom - backdrop.top, 180);
+    // The close button shows its image, found from the current folder.
+    POINT close{kCloseX + kCloseSide / 2, kCloseY + kCloseSide / 2};
+    ::ClientToScreen(windows.content, &close);
+    EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(close) == kCloseColour; }, 5000));
+    client.Terminate();
+}
+
+class Uninstall : public ::testing::Test {
+protected:
+    void TearDown() override { ForgetTheInstallation(); }
+};
+
+TEST_F(Uninstall, RemovesWhatTheInstallerMadeAndLeavesTheUsersFiles) {
+    TempDir parent;
+    const std::string folder = parent.PathOf("游戏 客户端");
+    ASSERT_EQ(Install(folder), 0u);
+    ASSERT_TRUE(UninstallKeyExists());
+    parent.Write("游戏 客户端\\我的截图.png", "the user's");
+
+    // As its QuietUninstallString says: the uninstaller copies itself away
+    // and returns at once, the copy does the work.
+    EXPECT_EQ(RunToTheEnd(folder + "\\uninstall.exe", "/S"), 0u);
+
+    EXPECT_EQ(ListTree(folder), std::vector<std::string>{"我的截图.png"});
+    for (const std::string& shortcut : Shortcuts())
+        EXPECT_EQ(::GetFileAttributesA(shortcut.c_str()), INVALID_FILE_ATTRIBUTES) << shortcut;
+    EXPECT_FALSE(UninstallKeyExists());
+}
