@@ -120,10 +120,13 @@
     function showStatus() {
         if (!status)
             return;
-        status.textContent = "window.external (shim" +
-            (shim.window ? ", " + shim.window + " window" : "") + ")  title: " +
-            JSON.stringify(state.title) + "  full screen: " + (state.fullScreen ? "on" : "off") +
-            "  login window: " + (state.loginShown ? "shown" : "minimised");
+        var parts = ["window.external shim" + (shim.window ? ", " + shim.window + " window" : "")];
+        if (shim.window !== "login")
+            parts.push("title " + JSON.stringify(state.title),
+                       "full screen " + (state.fullScreen ? "on" : "off"));
+        if (shim.window !== "game")
+            parts.push("login window " + (state.loginShown ? "shown" : "minimised"));
+        status.textContent = parts.join(" \u00b7 ");
     }
 
     function log(line, isError) {
