@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 class CWinApp;
 
@@ -17,6 +18,9 @@ HINSTANCE AfxGetResourceHandle();
 // however long it is; empty when the system cannot tell it. `firstTry` is the
 // buffer size, in characters, tried before a larger one.
 std::string AfxGetModuleFileName(HMODULE module = nullptr, DWORD firstTry = MAX_PATH);
+
+// The program's arguments, without its own name, in the ANSI code page.
+std::vector<std::string> AfxGetArguments();
 
 // Lets CWnd::CreateControl host ActiveX controls; without it creation fails.
 void AfxEnableControlContainer();

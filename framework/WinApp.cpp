@@ -3,6 +3,8 @@
 #include "TextConversion.h"
 #include "Wnd.h"
 
+#include <shellapi.h>
+
 #include <algorithm>
 
 namespace {
@@ -29,6 +31,16 @@ std::string ModuleBaseName() {
 
 CWinApp* AfxGetApp() {
     return g_app;
+}
+
+std::vector<std::string> AfxGetArguments() {
+    int count = 0;
+    LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    std::vector<std::string> arguments;
+    for (int i = 1; wide && i < count; ++i)
+        arguments.push_back(ToNarrow(wide[i], CP_ACP));
+    ::LocalFree(wide);
+    return arguments;
 }
 
 std::string AfxGetModuleFileName(HMODULE module, DWORD firstTry) {

@@ -12,9 +12,7 @@
 #include "EnterGameDlg.h"
 #include "MainApp.h"
 #include "MainDlg.h"
-#include "TextConversion.h"
-
-#include <shellapi.h>
+#include "Afx.h"
 
 #include <string>
 #include <vector>
@@ -23,17 +21,6 @@ namespace {
 
 constexpr char kUsage[] = "preview login|game [SKIN_DIR]";
 constexpr char kBlankPage[] = "about:blank";
-
-// The program's arguments, without its own name, in the ANSI code page.
-std::vector<std::string> Arguments() {
-    int count = 0;
-    LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    std::vector<std::string> arguments;
-    for (int i = 1; wide && i < count; ++i)
-        arguments.push_back(ToNarrow(wide[i], CP_ACP));
-    ::LocalFree(wide);
-    return arguments;
-}
 
 std::string CurrentDirectory() {
     std::string directory(MAX_PATH, '\0');
@@ -49,7 +36,7 @@ std::string CurrentDirectory() {
 class CPreviewApp : public CMainApp {
 public:
     BOOL InitInstance() override {
-        std::vector<std::string> arguments = Arguments();
+        std::vector<std::string> arguments = AfxGetArguments();
         m_showGame = !arguments.empty() && arguments[0] == "game";
         bool valid =
             !arguments.empty() && arguments.size() <= 2 && (m_showGame || arguments[0] == "login");

@@ -8,28 +8,18 @@
 // the folder is ever changed.
 
 #include "SkinChecker.h"
-#include "TextConversion.h"
+#include "Afx.h"
 
 #include <gdiplus.h>
 #include <objbase.h>
-#include <shellapi.h>
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
 constexpr int kUsageStatus = 3;
-
-// The one argument, in the ANSI code page; false when there are more.
-bool SkinFolder(std::string* folder) {
-    int count = 0;
-    LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    if (wide && count == 2)
-        *folder = ToNarrow(wide[1], CP_ACP);
-    ::LocalFree(wide);
-    return count <= 2;
-}
 
 // COM and GDI+ for as long as the check runs, as in the client.
 class CCheckEnvironment {
@@ -53,13 +43,13 @@ private:
 } // namespace
 
 int main() {
-    std::string folder;
-    if (!SkinFolder(&folder)) {
+    const std::vector<std::string> arguments = AfxGetArguments();
+    if (arguments.size() > 1) {
         std::fputs("usage: skincheck [SKIN_DIR]\n", stderr);
         return kUsageStatus;
     }
-    if (!folder.empty() && !::SetCurrentDirectoryA(folder.c_str())) {
-        std::fprintf(stderr, "skincheck: %s: no such folder\n", folder.c_str());
+    if (!arguments.empty() && !::SetCurrentDirectoryA(arguments[0].c_str())) {
+        std::fprintf(stderr, "skincheck: %s: no such folder\n", arguments[0].c_str());
         return kUsageStatus;
     }
     std::vector<Finding> findings;
