@@ -13,33 +13,48 @@
 #include <algorithm>
 #include <cstdlib>
 
-namespace {
-
 enum class FileKind { Missing, Folder, Device, Unreadable, Bitmap, Png, Gif, Jpeg, Icon, Other };
 
-// What a file is, from its first bytes.
-FileKind KindOfFile(const std::string& path) {
+namespace {
+
+struct FileStart {
+    FileKind failure = FileKind::Other; // Missing, Folder, Device or Unreadable when not read
+    std::string bytes;
+};
+
+// Up to `most` bytes from the start of a file.
+FileStart ReadFileStart(const std::string& path, DWORD most) {
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
-        return FileKind::Missing;
+        return {FileKind::Missing, {}};
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        return FileKind::Folder;
+        return {FileKind::Folder, {}};
     HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return FileKind::Unreadable;
+        return {FileKind::Unreadable, {}};
+    FileStart start;
     // Names such as CON open devices, which a read would wait on.
     if (::GetFileType(file) != FILE_TYPE_DISK) {
-        ::CloseHandle(file);
-        return FileKind::Device;
+        start.failure = FileKind::Device;
+    } else {
+        start.bytes.resize(most);
+        DWORD read = 0;
+        if (::ReadFile(file, start.bytes.data(), most, &read, nullptr))
+            start.bytes.resize(read);
+        else
+            start.failure = FileKind::Unreadable;
     }
-    unsigned char head[8] = {};
-    DWORD read = 0;
-    BOOL ok = ::ReadFile(file, head, sizeof(head), &read, nullptr);
     ::CloseHandle(file);
-    if (!ok)
-        return FileKind::Unreadable;
-    const std::string start(reinterpret_cast<const char*>(head), read);
+    return start;
+}
+
+// What a file is, from its first bytes.
+FileKind KindOfFile(const std::string& path) {
+    const FileStart file = ReadFileStart(path, 8);
+    if (file.failure != FileKind::Other)
+        return file.failure;
+    const std::string& start = file.bytes;
     if (start.starts_with("BM"))
         return FileKind::Bitmap;
     if (start.starts_with("\x89PNG"))
@@ -74,10 +89,10 @@ std::string SizeText(long long width, long long height) {
     return std::to_string(width) + " x " + std::to_string(height);
 }
 
-std::string Listed(const std::vector<std::string>& names) {
+std::string Listed(const std::vector<std::string>& items, const char* separator = ", ") {
     std::string text;
-    for (const std::string& name : names)
-        text += (text.empty() ? "" : ", ") + name;
+    for (const std::string& item : items)
+        text += (text.empty() ? "" : separator) + item;
     return text;
 }
 
@@ -130,15 +145,7 @@ bool IsImageKind(SkinValueKind kind) {
 // Whether a file that failed to parse looks like GBK text without the
 // declaration that says so: the parser then reads it as UTF-8.
 bool LooksUndeclaredNonUtf8(const std::string& path) {
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    std::string head(64 * 1024, '\0');
-    DWORD read = 0;
-    BOOL ok = ::ReadFile(file, head.data(), static_cast<DWORD>(head.size()), &read, nullptr);
-    ::CloseHandle(file);
-    head.resize(ok ? read : 0);
+    const std::string head = ReadFileStart(path, 64 * 1024).bytes;
     const size_t declarationEnd = head.starts_with("<?xml") ? head.find("?>") : std::string::npos;
     if (declarationEnd != std::string::npos &&
         head.substr(0, declarationEnd).find("encoding") != std::string::npos)
@@ -154,7 +161,6 @@ bool LooksUndeclaredNonUtf8(const std::string& path) {
 struct XmlStop {
     UINT line = 0;
     UINT column = 0;
-    HRESULT code = S_OK;
 };
 
 // Where a second parser, XmlLite, stops reading a file: some parsers say
@@ -179,7 +185,7 @@ std::optional<XmlStop> WhereXmlLiteStops(const wchar_t* path) {
         while ((hr = reader->Read(&node)) == S_OK) {
         }
         if (FAILED(hr)) {
-            stop = XmlStop{0, 0, hr};
+            stop = XmlStop{};
             reader->GetLineNumber(&stop->line);
             reader->GetLinePosition(&stop->column);
         }
@@ -325,10 +331,7 @@ void CSkinChecker::CheckMissingKeys() {
             if (std::find(effects.begin(), effects.end(), effect.message) == effects.end())
                 effects.push_back(effect.message);
         }
-        std::string effectText;
-        for (const std::string& effect : effects)
-            effectText += (effectText.empty() ? "" : "; ") + effect;
-        Add(severity, element, "missing or empty: " + Listed(names) + ": " + effectText);
+        Add(severity, element, "missing or empty: " + Listed(names) + ": " + Listed(effects, "; "));
     }
 }
 
@@ -355,7 +358,8 @@ void CSkinChecker::CheckValue(const SkinKey& key) {
 
 void CSkinChecker::CheckImage(const SkinKey& key) {
     const std::string path = "data\\" + Value(key.name);
-    switch (KindOfFile(path)) {
+    const FileKind kind = KindOfFile(path);
+    switch (kind) {
     case FileKind::Missing:
         Add(Severity::Error, key.name, path + " does not exist: " + WhenMissing(key).message);
         return;
@@ -375,34 +379,32 @@ void CSkinChecker::CheckImage(const SkinKey& key) {
     if (key.kind == SkinValueKind::Backdrop)
         CheckBackdrop(key, path);
     else if (key.kind == SkinValueKind::Picture)
-        CheckPicture(key, path);
+        CheckPicture(key, path, kind);
     else
-        CheckBitmap(key, path);
+        CheckBitmap(key, path, kind);
 }
 
-void CSkinChecker::CheckBitmap(const SkinKey& key, const std::string& path) {
+void CSkinChecker::CheckBitmap(const SkinKey& key, const std::string& path, FileKind kind) {
     const char* what = key.kind == SkinValueKind::Background ? "the background" : "buttons";
-    const FileKind kind = KindOfFile(path);
     if (kind != FileKind::Bitmap) {
         Add(Severity::Error, key.name,
             path + " is " + NameOf(kind) + ": the client takes only BMP bitmaps for " + what +
                 ", so " + WhenMissing(key).message);
         return;
     }
-    if (!IsCompleteBitmapFile(path)) {
-        Add(Severity::Error, key.name,
-            path +
-                " is truncated or its headers are not consistent: the client does not load "
-                "it, so " +
-                WhenMissing(key).message);
-        return;
-    }
     CBitmap bitmap;
     bitmap.Attach(LoadBitmapFile(path.c_str(), LR_CREATEDIBSECTION));
     BITMAP info{};
     if (bitmap.IsEmpty() || !bitmap.GetBitmap(&info)) {
-        Add(Severity::Error, key.name,
-            path + " cannot be loaded as a bitmap: " + WhenMissing(key).message);
+        if (!IsCompleteBitmapFile(path))
+            Add(Severity::Error, key.name,
+                path +
+                    " is truncated or its headers are not consistent: the client does not load "
+                    "it, so " +
+                    WhenMissing(key).message);
+        else
+            Add(Severity::Error, key.name,
+                path + " cannot be loaded as a bitmap: " + WhenMissing(key).message);
         return;
     }
     if (key.kind != SkinValueKind::ButtonImage)
@@ -416,8 +418,7 @@ void CSkinChecker::CheckBitmap(const SkinKey& key, const std::string& path) {
                 ": it is drawn unscaled from the button's top-left corner");
 }
 
-void CSkinChecker::CheckPicture(const SkinKey& key, const std::string& path) {
-    const FileKind kind = KindOfFile(path);
+void CSkinChecker::CheckPicture(const SkinKey& key, const std::string& path, FileKind kind) {
     // The picture component reads no PNG on Windows, whatever it does elsewhere.
     if (kind == FileKind::Png || kind == FileKind::Other) {
         Add(Severity::Error, key.name,
@@ -435,22 +436,21 @@ void CSkinChecker::CheckPicture(const SkinKey& key, const std::string& path) {
 
 void CSkinChecker::CheckBackdrop(const SkinKey& key, const std::string& path) {
     const std::wstring widePath = ToWide(path, CP_ACP);
-    UINT width = 0;
-    UINT height = 0;
     CGdiplusImage image;
-    if (!CGdiplusImage::ReadSize(widePath, &width, &height)) {
-        Add(Severity::Error, key.name, path + " cannot be decoded: " + WhenMissing(key).message);
-        return;
-    }
-    if (width > CGdiplusImage::kMaxSide || height > CGdiplusImage::kMaxSide) {
-        Add(Severity::Error, key.name,
-            path + " is " + SizeText(width, height) + ": the client takes no image larger than " +
-                std::to_string(CGdiplusImage::kMaxSide) + " pixels a side, so " +
-                WhenMissing(key).message);
-        return;
-    }
     if (!image.Load(widePath)) {
-        Add(Severity::Error, key.name, path + " cannot be decoded: " + WhenMissing(key).message);
+        // Why not: too large for the client, or not an image it can decode.
+        UINT width = 0;
+        UINT height = 0;
+        if (CGdiplusImage::ReadSize(widePath, &width, &height) &&
+            (width > CGdiplusImage::kMaxSide || height > CGdiplusImage::kMaxSide))
+            Add(Severity::Error, key.name,
+                path + " is " + SizeText(width, height) +
+                    ": the client takes no image larger than " +
+                    std::to_string(CGdiplusImage::kMaxSide) + " pixels a side, so " +
+                    WhenMissing(key).message);
+        else
+            Add(Severity::Error, key.name,
+                path + " cannot be decoded: " + WhenMissing(key).message);
         return;
     }
     m_backdropSize = image.Size();

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+enum class FileKind;
+
 struct Finding {
     Severity severity;
     // The key (or element, or file) the finding is about; "-" for the file as a whole.
@@ -36,8 +38,8 @@ private:
     void CheckMissingKeys();
     void CheckValue(const SkinKey& key);
     void CheckImage(const SkinKey& key);
-    void CheckBitmap(const SkinKey& key, const std::string& path);
-    void CheckPicture(const SkinKey& key, const std::string& path);
+    void CheckBitmap(const SkinKey& key, const std::string& path, FileKind kind);
+    void CheckPicture(const SkinKey& key, const std::string& path, FileKind kind);
     void CheckBackdrop(const SkinKey& key, const std::string& path);
     void CheckLoginLayout();
     void CheckGameLayout();
