@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace {
 
 std::uint32_t Read32(std::span<const std::uint8_t> data, std::size_t at) {
@@ -15,9 +17,17 @@ std::uint16_t Read16(std::span<const std::uint8_t> data, std::size_t at) {
 }
 
 constexpr std::size_t kFileHeader = 14;
+constexpr std::uint32_t kCoreHeader = 12, kInfoHeader = 40;
 // The file header and as much of the bitmap header as is checked.
-constexpr std::size_t kCheckedHeaders = kFileHeader + 40;
+constexpr std::size_t kCheckedHeaders = kFileHeader + kInfoHeader;
 constexpr std::uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitfields = 3;
+
+// The headers the system knows: the core one and the info header with its
+// later extensions (V2, V3, V4, V5).
+bool IsKnownHeader(std::uint32_t size) {
+    return size == kCoreHeader || size == kInfoHeader || size == 52 || size == 56 || size == 108 ||
+           size == 124;
+}
 
 bool IsKnownDepth(std::uint16_t bits) {
     return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
@@ -37,6 +47,52 @@ struct ScopedFile {
     ScopedFile& operator=(const ScopedFile&) = delete;
 };
 
+struct BitmapHeader {
+    std::uint32_t size = 0;
+    std::int64_t width = 0, height = 0;
+    std::uint16_t planes = 0, bits = 0;
+    std::uint32_t compression = kRgb, imageSize = 0, coloursUsed = 0;
+};
+
+// The bitmap header after the file header; false when it is of no known
+// kind or `start` is too short for it.
+bool ReadHeader(std::span<const std::uint8_t> start, BitmapHeader& header) {
+    header.size = Read32(start, kFileHeader);
+    if (!IsKnownHeader(header.size))
+        return false;
+    if (header.size == kCoreHeader) {
+        header.width = Read16(start, 18);
+        header.height = Read16(start, 20);
+        header.planes = Read16(start, 22);
+        header.bits = Read16(start, 24);
+        return true;
+    }
+    if (start.size() < kCheckedHeaders)
+        return false;
+    header.width = static_cast<std::int32_t>(Read32(start, 18));
+    header.height = static_cast<std::int32_t>(Read32(start, 22));
+    header.planes = Read16(start, 26);
+    header.bits = Read16(start, 28);
+    header.compression = Read32(start, 30);
+    header.imageSize = Read32(start, 34);
+    header.coloursUsed = Read32(start, 46);
+    return true;
+}
+
+// What the loader copies after the file header, sized as it sizes it: the
+// header as long as it says it is (at least room for the three masks of a
+// bit-field image), then the colour table, which a 16-, 24- or 32-bit image
+// has too when it names a count of colours.
+std::uint64_t InfoBytes(const BitmapHeader& header) {
+    if (header.size == kCoreHeader)
+        return kCoreHeader + (header.bits <= 8 ? (1u << header.bits) * 3u : 0u);
+    std::uint64_t colours = std::min<std::uint32_t>(header.coloursUsed, 256);
+    if (colours == 0 && header.bits <= 8)
+        colours = 1u << header.bits;
+    const std::uint64_t masks = header.compression == kBitfields ? 3 * 4 : 0;
+    return std::max<std::uint64_t>(header.size, kInfoHeader + masks) + colours * 4;
+}
+
 // Bytes the pixel rows take, or 0 when the sizes are unusable.
 std::uint64_t PixelBytes(std::int64_t width, std::int64_t height, std::uint16_t bits) {
     if (width <= 0 || height == 0)
@@ -50,38 +106,30 @@ std::uint64_t PixelBytes(std::int64_t width, std::int64_t height, std::uint16_t 
 bool IsCompleteBitmap(std::span<const std::uint8_t> start, std::uint64_t fileSize) {
     if (start.size() > fileSize)
         start = start.first(static_cast<std::size_t>(fileSize));
-    if (start.size() < kFileHeader + 12 || start[0] != 'B' || start[1] != 'M')
+    if (start.size() < kFileHeader + kCoreHeader || start[0] != 'B' || start[1] != 'M')
         return false;
-    std::uint32_t pixelsAt = Read32(start, 10);
-    std::uint32_t headerSize = Read32(start, kFileHeader);
-    if (headerSize < 12 || kFileHeader + headerSize > fileSize || pixelsAt > fileSize)
+    BitmapHeader header;
+    if (!ReadHeader(start, header) || header.planes != 1 || !IsKnownDepth(header.bits))
         return false;
-    std::int64_t width, height;
-    std::uint16_t planes, bits;
-    std::uint32_t compression = kRgb, imageSize = 0;
-    if (headerSize == 12) {
-        width = Read16(start, 18);
-        height = Read16(start, 20);
-        planes = Read16(start, 22);
-        bits = Read16(start, 24);
-    } else {
-        if (headerSize < 40 || start.size() < kCheckedHeaders)
-            return false;
-        width = static_cast<std::int32_t>(Read32(start, 18));
-        height = static_cast<std::int32_t>(Read32(start, 22));
-        planes = Read16(start, 26);
-        bits = Read16(start, 28);
-        compression = Read32(start, 30);
-        imageSize = Read32(start, 34);
-    }
-    if (planes != 1 || !IsKnownDepth(bits))
+    // The loader reads the header and the table, and one byte after them.
+    const std::uint64_t infoEnd = kFileHeader + InfoBytes(header);
+    if (infoEnd >= fileSize)
         return false;
-    std::uint64_t available = fileSize - pixelsAt;
-    if (compression == kRle8 || compression == kRle4)
-        return imageSize > 0 && imageSize <= available && width > 0 && height != 0;
-    if (compression != kRgb && compression != kBitfields)
+    // An offset of 0 puts the pixels right after the table; one inside the
+    // headers would make the loader's offset wrap.
+    const std::uint32_t offset = Read32(start, 10);
+    if (offset != 0 && offset < kFileHeader + header.size)
         return false;
-    std::uint64_t needed = PixelBytes(width, height, bits);
+    const std::uint64_t pixelsAt = offset ? offset : infoEnd;
+    if (pixelsAt > fileSize)
+        return false;
+    const std::uint64_t available = fileSize - pixelsAt;
+    if (header.compression == kRle8 || header.compression == kRle4)
+        return header.imageSize > 0 && header.imageSize <= available && header.width > 0 &&
+               header.height != 0;
+    if (header.compression != kRgb && header.compression != kBitfields)
+        return false;
+    const std::uint64_t needed = PixelBytes(header.width, header.height, header.bits);
     return needed > 0 && needed <= available;
 }
 

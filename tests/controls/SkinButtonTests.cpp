@@ -185,19 +185,53 @@ TEST_F(SkinButtonTest, TooltipIsCreatedOnceAndItsTextReplaced) {
     EXPECT_EQ(button.ToolTip().GetText(&button), "closewindow");
 }
 
-TEST(BitmapFileCheck, OnlyTheWholeFileIsComplete) {
-    std::string file = SolidBmp(kNormal, 7, 5);
-    auto bytes = [](const std::string& s) {
-        return std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(s.data()),
-                                             s.size());
+namespace {
+
+std::span<const std::uint8_t> Bytes(const std::string& s) {
+    return std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(s.data()), s.size());
+}
+
+// `file` with the 32-bit little-endian field at `at` set to `value`.
+std::string With32(std::string file, size_t at, std::uint32_t value) {
+    for (size_t i = 0; i < 4; ++i)
+        file[at + i] = static_cast<char>(value >> (8 * i));
+    return file;
+}
+
+} // namespace
+
+TEST(BitmapFileCheck, OnlyAFileThatHoldsWhatTheLoaderReadsIsComplete) {
+    // 8 x 5 at 24 bits, and at 8 bits after a full colour table of 1024 bytes.
+    const std::string whole = SolidBmp(kNormal, 8, 5);
+    std::string paletted = With32(
+        whole.substr(0, 54) + std::string(1024, ' ') + whole.substr(54, 8 * 5), 10, 54 + 1024);
+    paletted[28] = 8;
+    const std::string placedByLoader = With32(paletted, 10, 0);
+    std::string tall = whole;
+    tall[22] = '\x7F';
+    const struct {
+        const char* what;
+        std::string file;
+        bool complete;
+    } cases[] = {
+        {"24 bits", whole, true},
+        {"8 bits after the colour table", paletted, true},
+        {"offset 0: the pixels right after the table", placedByLoader, true},
+        {"offset 0, the file ending inside the table", placedByLoader.substr(0, whole.size()),
+         false},
+        {"a colour table running past the end", With32(whole, 46, 256), false},
+        {"offset inside the file header", With32(whole, 10, 1), false},
+        {"offset at the end of the file header", With32(whole, 10, 13), false},
+        {"offset inside the bitmap header", With32(whole, 10, 53), false},
+        {"a height far beyond the pixels present", tall, false},
+        {"a header of no known size", With32(whole, 14, 64), false},
+        {"nothing after the signature", "BM but nothing more", false},
     };
-    EXPECT_TRUE(IsCompleteBitmap(bytes(file)));
-    for (size_t length = 0; length < file.size(); ++length)
-        EXPECT_FALSE(IsCompleteBitmap(bytes(file.substr(0, length)))) << length;
-    std::string lying = file;
-    lying[22] = '\x7F'; // a height far beyond the pixels present
-    EXPECT_FALSE(IsCompleteBitmap(bytes(lying)));
-    EXPECT_FALSE(IsCompleteBitmap(bytes("BM but nothing more")));
+    for (const auto& c : cases)
+        EXPECT_EQ(IsCompleteBitmap(Bytes(c.file)), c.complete) << c.what;
+    for (const std::string& file : {whole, paletted})
+        for (size_t length = 0; length < file.size(); ++length)
+            EXPECT_FALSE(IsCompleteBitmap(Bytes(file.substr(0, length)))) << length;
 }
 
 // More than a 32-bit process can hold, and sparse where the file system
