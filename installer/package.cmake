@@ -40,6 +40,12 @@ set(ENV{LC_ALL} C.UTF-8)
 file(REMOVE_RECURSE "${STAGE_DIR}")
 file(MAKE_DIRECTORY "${STAGE_DIR}")
 file(COPY "${CLIENT}" "${SKIN_DIR}/config.xml" "${SKIN_DIR}/data" DESTINATION "${STAGE_DIR}")
+# A ";" in a name would split it in two in CMake's lists; Windows allows it,
+# but the names below would no longer be the files'.
+file(GLOB_RECURSE split_names RELATIVE "${STAGE_DIR}" "${STAGE_DIR}/*[;]*")
+if(split_names)
+    message(FATAL_ERROR "The skin's file name \"${split_names}\" cannot be installed: it holds \";\"")
+endif()
 file(GLOB_RECURSE files RELATIVE "${STAGE_DIR}" "${STAGE_DIR}/*")
 list(SORT files)
 
