@@ -9,7 +9,9 @@
 #include "UrlCache.h"
 #include "WinApp.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -82,7 +84,33 @@ private:
     CWnd* m_previous = nullptr;
 };
 
+// Runs a function when the scope ends, however it ends.
+template <class Action> class CScopeExit {
+public:
+    explicit CScopeExit(Action action) : m_action(std::move(action)) {}
+    ~CScopeExit() { m_action(); }
+    CScopeExit(const CScopeExit&) = delete;
+    CScopeExit& operator=(const CScopeExit&) = delete;
+
+private:
+    Action m_action;
+};
+
 bool g_gameWindowOpen = false;
+
+// The game window whose icon is in the notification area. The process can
+// end at once from elsewhere while it is there (the login window's close
+// button, the hand-over); the icon must not stay behind as a ghost.
+CEnterGameDlg* g_trayIconOwner = nullptr;
+
+void RemoveTrayIconAtExit(CEnterGameDlg* window) {
+    static const bool registered = std::atexit([] {
+                                       if (g_trayIconOwner)
+                                           g_trayIconOwner->RemoveTrayIcon();
+                                   }) == 0;
+    if (registered)
+        g_trayIconOwner = window;
+}
 
 } // namespace
 
@@ -91,15 +119,24 @@ void ShowGameWindow(const std::string& url, CMainDlg& login) {
     if (g_gameWindowOpen)
         return;
     g_gameWindowOpen = true;
-    if (CTranslucentDialog* backdrop = login.Backdrop(); backdrop && backdrop->m_hWnd)
+    bool opened = false;
+    CTranslucentDialog* backdrop = login.Backdrop();
+    if (backdrop && !backdrop->m_hWnd)
+        backdrop = nullptr;
+    // However the game window ends, an exception included, later calls open
+    // it again; and if it never opened, the player gets the login window back.
+    CScopeExit done([&] {
+        g_gameWindowOpen = false;
+        if (!opened && backdrop && backdrop->m_hWnd)
+            backdrop->ShowWindow(SW_SHOW);
+    });
+    if (backdrop)
         backdrop->ShowWindow(SW_HIDE);
-    {
-        CEnterGameDlg game;
-        game.m_gameUrl = url;
-        CMainWindowScope mainWindow(&game);
-        game.DoModal();
-    }
-    g_gameWindowOpen = false;
+    CEnterGameDlg game;
+    game.m_gameUrl = url;
+    CMainWindowScope mainWindow(&game);
+    game.DoModal();
+    opened = game.m_layoutReady;
 }
 
 CEnterGameDlg::CEnterGameDlg() : CDialog(kTemplateId, nullptr) {
@@ -163,7 +200,7 @@ void CEnterGameDlg::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CEnterGameDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    ::RegisterHotKey(m_hWnd, kHotKeyId, 0, VK_F4);
+    RegisterF4();
     m_layoutReady = true;
     m_maximized = false;
     m_background.Attach(LoadBitmapFile(DataPath("game_bg").c_str(), LR_CREATEDIBSECTION));
@@ -187,6 +224,13 @@ BOOL CEnterGameDlg::OnInitDialog() {
     MoveWindow(place.x, place.y, place.width, place.height, TRUE);
     ::SetForegroundWindow(m_hWnd);
     return TRUE;
+}
+
+void CEnterGameDlg::RegisterF4() {
+    // Held down, F4 would hide and show the window at the key-repeat rate.
+    // Systems that do not know the no-repeat flag refuse it: F4 then repeats.
+    if (!::RegisterHotKey(m_hWnd, kHotKeyId, MOD_NOREPEAT, VK_F4))
+        ::RegisterHotKey(m_hWnd, kHotKeyId, 0, VK_F4);
 }
 
 void CEnterGameDlg::SkinTitle() {
@@ -302,12 +346,15 @@ void CEnterGameDlg::OnBtnTray() {
     // The shell copies the icon; the window's own handle serves every add.
     FillTrayRecord(m_hIcon, kTrayTip);
     ::Shell_NotifyIconA(NIM_ADD, &m_trayIcon);
+    RemoveTrayIconAtExit(this);
     ShowWindow(SW_HIDE);
 }
 
 void CEnterGameDlg::RemoveTrayIcon() {
     FillTrayRecord(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(128)), kTrayRemovalTip);
     ::Shell_NotifyIconA(NIM_DELETE, &m_trayIcon);
+    if (g_trayIconOwner == this)
+        g_trayIconOwner = nullptr;
 }
 
 void CEnterGameDlg::OnBtnWin() {
@@ -346,8 +393,12 @@ void CEnterGameDlg::ShowTrayMenu() {
         return;
     ::AppendMenuA(menu, MF_STRING, kTrayClose, kMenuClose);
     ::AppendMenuA(menu, MF_STRING, kTrayOpen, kMenuOpen);
+    // A menu of the notification area closes on a click elsewhere only when
+    // its window is in front; the posted message lets the menu end cleanly.
+    ::SetForegroundWindow(m_hWnd);
     // The chosen item arrives as a posted WM_COMMAND.
     ::TrackPopupMenu(menu, 0, cursor.x, cursor.y, 0, m_hWnd, nullptr);
+    PostMessage(WM_NULL);
     ::DestroyMenu(menu);
 }
 
@@ -360,8 +411,10 @@ BOOL CEnterGameDlg::PreTranslateMessage(MSG* msg) {
         OnHotKey();
         return TRUE;
     }
-    // Enter and Escape neither close the window nor reach the page.
-    if (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE)
+    // Enter and Escape neither close the window nor reach the page. Only key
+    // messages carry keys in wParam: mouse and timer messages pass.
+    const bool keyMessage = msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST;
+    if (keyMessage && (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE))
         return TRUE;
     // The page never sees the right button, so it opens no context menu.
     if (msg->message == WM_RBUTTONDOWN)

@@ -48,6 +48,8 @@ public:
     // Enters full screen (true) or leaves it (false); whether the window is
     // now in full screen.
     bool SetFullScreen(bool enter) override;
+    // Takes the window's icon out of the notification area, if it is there.
+    void RemoveTrayIcon();
 
     static const MessageMap* ThisMessageMap();
     const MessageMap* GetMessageMap() const override { return ThisMessageMap(); }
@@ -100,12 +102,12 @@ private:
     void OnDestroy();
     void OnSysCommand(UINT id, LPARAM lParam);
 
+    void RegisterF4();
     void SkinTitle();
     void SkinButtons();
     void LayOutButtons(int clientWidth);
     void ShowTrayMenu();
     void OnHotKey();
     void FillTrayRecord(HICON icon, const char* tip);
-    void RemoveTrayIcon();
     void OpenSettingUrl(const char* key);
 };

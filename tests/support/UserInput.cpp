@@ -38,6 +38,14 @@ void ClickAt(POINT screenPoint) {
     ReleaseLeftButton();
 }
 
+void PressKey(WORD virtualKey) {
+    INPUT input[2]{};
+    input[0].type = input[1].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = input[1].ki.wVk = virtualKey;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, input, sizeof(INPUT));
+}
+
 COLORREF ScreenPixel(POINT screenPoint) {
     HDC screen = ::GetDC(nullptr);
     COLORREF colour = ::GetPixel(screen, screenPoint.x, screenPoint.y);

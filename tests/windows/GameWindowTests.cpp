@@ -3,6 +3,7 @@
 // menus answered with the mouse, and the page's commands run by a real
 // script engine.
 
+#include "ChildProcess.h"
 #include "ConfigStore.h"
 #include "SkinKeys.h"
 #include "EnterGameDlg.h"
@@ -114,6 +115,17 @@ LRESULT CALLBACK RecordHostCreation(int code, WPARAM wParam, LPARAM lParam) {
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// The foreground window when a dialog has just initialised itself, before
+// its loop first shows it.
+HWND g_foregroundAfterInit = nullptr;
+
+LRESULT CALLBACK RecordForegroundAfterInit(int code, WPARAM wParam, LPARAM lParam) {
+    auto* call = reinterpret_cast<CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && call->message == WM_INITDIALOG && !::IsWindowVisible(call->hwnd))
+        g_foregroundAfterInit = ::GetForegroundWindow();
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 // Counts the WM_CLOSE messages a window is sent, and sees whether F4 is free
 // again when the first has been handled.
 class CCloseSpy {
@@ -150,7 +162,11 @@ private:
     HHOOK m_hook = nullptr;
 };
 
-// Records the messages a window (not one of ours) receives.
+// Where the test's mouse messages say the pointer is.
+const LPARAM kPostedAt = MAKELPARAM(5, 5);
+
+// Records the messages of the kinds a test posts that a window (not one of
+// ours) receives: keys, the mouse at kPostedAt, timer 27 and WM_APP and up.
 class CMessageRecorder {
 public:
     explicit CMessageRecorder(HWND window) : m_window(window) {
@@ -170,8 +186,10 @@ public:
 
 private:
     static LRESULT CALLBACK Proc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        if ((message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
-            (message >= WM_LBUTTONDOWN && message <= WM_RBUTTONUP) || message >= WM_APP)
+        const bool key = message >= WM_KEYFIRST && message <= WM_KEYLAST;
+        const bool mouse = message >= WM_MOUSEFIRST && message <= WM_RBUTTONUP;
+        if (key || (mouse && lParam == kPostedAt) || (message == WM_TIMER && wParam == 27) ||
+            message >= WM_APP)
             s_recorder->m_received.emplace_back(message, wParam);
         return ::CallWindowProcA(s_recorder->m_previous, hWnd, message, wParam, lParam);
     }
@@ -193,6 +211,18 @@ LRESULT CALLBACK CatchMoveStart(int code, WPARAM wParam, LPARAM lParam) {
             g_moveStart = *msg;
         msg->message = WM_NULL;
     }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// How many WM_NULL messages the loop took for g_nullTarget.
+HWND g_nullTarget = nullptr;
+int g_nullsTaken = 0;
+
+LRESULT CALLBACK CountNulls(int code, WPARAM wParam, LPARAM lParam) {
+    auto* msg = reinterpret_cast<MSG*>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE && msg->message == WM_NULL &&
+        msg->hwnd == g_nullTarget)
+        ++g_nullsTaken;
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
@@ -376,12 +406,17 @@ TEST_F(GameWindowTest, OpensAtATenthOfTheScreenWithItsPageBelowTheBandAndButtons
     RECT desktop = WindowRect(::GetDesktopWindow());
     GameRect place = InitialGamePlacement(desktop.right, desktop.bottom);
     HHOOK hook = ::SetWindowsHookExA(WH_CBT, &RecordHostCreation, nullptr, ::GetCurrentThreadId());
+    g_foregroundAfterInit = nullptr;
+    HHOOK initHook = ::SetWindowsHookExA(WH_CALLWNDPROCRET, &RecordForegroundAfterInit, nullptr,
+                                         ::GetCurrentThreadId());
     RunGame({
         Do([&] {
             ::UnhookWindowsHookEx(hook);
+            ::UnhookWindowsHookEx(initHook);
             RECT expected{place.x, place.y, place.x + place.width, place.y + place.height};
             EXPECT_TRUE(SameRect(WindowRect(m_game->m_hWnd), expected));
-            EXPECT_EQ(::GetForegroundWindow(), m_game->m_hWnd);
+            // In front already before the loop shows it.
+            EXPECT_EQ(g_foregroundAfterInit, m_game->m_hWnd);
             // Created on the template's client area, then moved below the band.
             RECT tpl{0, 0, 419, 270};
             ::MapDialogRect(m_game->m_hWnd, &tpl);
@@ -525,6 +560,56 @@ TEST_F(GameWindowTest, TheLoginPageOpensTheGameWindowAndItsPageDrivesIt) {
     EXPECT_EQ(app.m_pMainWnd, nullptr);
 }
 
+// Refuses to create dialogs, as a system out of resources does.
+LRESULT CALLBACK RefuseDialogs(int code, WPARAM wParam, LPARAM lParam) {
+    char className[16] = {};
+    if (code == HCBT_CREATEWND &&
+        ::GetClassNameA(reinterpret_cast<HWND>(wParam), className, sizeof(className)) &&
+        lstrcmpA(className, "#32770") == 0)
+        return 1;
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(GameWindowTest, AGameWindowThatCannotOpenGivesTheLoginWindowBack) {
+    CWinApp app("game window test");
+    m_skin["login_url"] = "about:blank";
+    ScopedCurrentDirectory cwd(m_dir.Path());
+    m_dir.Write("config.xml", Xml(m_skin));
+    CConfigStore::Instance().Load();
+    CMainDlg login;
+    app.m_pMainWnd = &login;
+    std::unique_ptr<CScriptPage> page;
+    CEnterGameDlg* game = nullptr;
+    CTimedSteps steps({
+        Until([&] { return login.Browser().m_hWnd && login.Backdrop()->IsWindowVisible(); }),
+        Do([&] {
+            page = PageOf(login.Browser());
+            HHOOK refuse =
+                ::SetWindowsHookExA(WH_CBT, &RefuseDialogs, nullptr, ::GetCurrentThreadId());
+            EXPECT_EQ(page->Run(L"external.show_game('about:blank#game');"), S_OK);
+            ::UnhookWindowsHookEx(refuse);
+            EXPECT_TRUE(login.Backdrop()->IsWindowVisible());
+            EXPECT_EQ(app.m_pMainWnd, &login);
+            // The next call is not refused as if a game window were open.
+            CTimedSteps inGame({
+                Until([&] {
+                    game = dynamic_cast<CEnterGameDlg*>(app.m_pMainWnd);
+                    return game && game->IsWindowVisible();
+                }),
+                Do([&] { game->EndDialog(IDCANCEL); }),
+            });
+            page->Run(L"external.show_game('about:blank#game');");
+            EXPECT_TRUE(inGame.Finished());
+            page.reset();
+        }),
+    });
+    login.DoModal();
+    EXPECT_TRUE(steps.Finished());
+    // The quit that ended the application is not left for the next test.
+    MSG quit;
+    ::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
 TEST_F(GameWindowTest, CloseAsksFirstThenEndsThroughTheWholeSequence) {
     std::unique_ptr<MessageBoxAnswerer> answer;
     std::unique_ptr<CCloseSpy> spy;
@@ -533,6 +618,11 @@ TEST_F(GameWindowTest, CloseAsksFirstThenEndsThroughTheWholeSequence) {
         {
             Do([&] {
                 window = m_game->m_hWnd;
+                // F4 is the game window's while it is open.
+                const bool taken = !::RegisterHotKey(nullptr, 77, 0, VK_F4);
+                if (!taken)
+                    ::UnregisterHotKey(nullptr, 77);
+                EXPECT_TRUE(taken);
                 spy = std::make_unique<CCloseSpy>(window);
                 // In the tray first: closing must take the icon away.
                 ClickAt(CentreOf(Button(1014)));
@@ -564,6 +654,25 @@ TEST_F(GameWindowTest, CloseAsksFirstThenEndsThroughTheWholeSequence) {
     EXPECT_FALSE(TrayIconPresent(window));
 }
 
+// The process ended at once from elsewhere (the login window's close button,
+// the hand-over) while the game window is in the tray: its icon goes first.
+TEST_F(GameWindowTest, EndingTheProcessAtOnceLeavesNoIconInTheTray) {
+    m_skin["login_url"] = "about:blank";
+    m_dir.Write("config.xml", Xml(m_skin));
+    for (const char* path : {"close", "handover"}) {
+        const std::string output = m_dir.PathOf(std::string(path) + ".txt");
+        ChildProcess child(ProgramDirectory() + "\\tray_exit_child.exe", path, m_dir.Path(),
+                           output);
+        ASSERT_TRUE(child.WaitForExit(60000)) << path;
+        EXPECT_EQ(child.ExitCode(), 1u) << path;
+        std::ifstream file(output);
+        const std::string said((std::istreambuf_iterator<char>(file)),
+                               std::istreambuf_iterator<char>());
+        EXPECT_NE(said.find("in tray: yes"), std::string::npos) << path << ": " << said;
+        EXPECT_NE(said.find("icon at exit: no"), std::string::npos) << path << ": " << said;
+    }
+}
+
 TEST_F(GameWindowTest, CacheButtonEmptiesTheCacheOnceConfirmedAndSaysSo) {
     std::string question, done, doneCaption;
     std::atomic<bool> answered{false};
@@ -593,17 +702,37 @@ TEST_F(GameWindowTest, CacheButtonEmptiesTheCacheOnceConfirmedAndSaysSo) {
     EXPECT_EQ(doneCaption, "Done");
 }
 
+// The work area made smaller than the screen for a scope, as a task bar does.
+class CShrunkWorkArea {
+public:
+    CShrunkWorkArea() {
+        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &m_saved, 0);
+        m_area = m_saved;
+        m_area.left += 16;
+        m_area.bottom -= 40;
+        ::SystemParametersInfoA(SPI_SETWORKAREA, 0, &m_area, 0);
+    }
+    ~CShrunkWorkArea() { ::SystemParametersInfoA(SPI_SETWORKAREA, 0, &m_saved, 0); }
+    CShrunkWorkArea(const CShrunkWorkArea&) = delete;
+    CShrunkWorkArea& operator=(const CShrunkWorkArea&) = delete;
+
+    RECT m_area{};
+
+private:
+    RECT m_saved{};
+};
+
 TEST_F(GameWindowTest, WindowButtonsToggleTheWorkAreaMinimiseAndHideToTheTray) {
-    RECT before{}, work{};
+    RECT before{};
+    CShrunkWorkArea work;
     RunGame({
         Do([&] {
             before = WindowRect(m_game->m_hWnd);
-            ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
             ClickAt(CentreOf(Button(1015)));
         }),
         Until([&] { return m_game->m_maximized; }),
         Do([&] {
-            EXPECT_TRUE(SameRect(WindowRect(m_game->m_hWnd), work));
+            EXPECT_TRUE(SameRect(WindowRect(m_game->m_hWnd), work.m_area));
             ExpectButtonsLaidOut();
             ClickAt(CentreOf(Button(1015)));
         }),
@@ -662,13 +791,31 @@ TEST_F(GameWindowTest, KeysAndTheRightButtonAreFilteredAndTheSurfaceDragsTheWind
     IWebBrowser2* real = nullptr;
     std::unique_ptr<CMessageRecorder> page;
     HWND inner = nullptr;
+    // Enter and Escape are dropped as keys only: a Ctrl+Shift+left press or
+    // drag carries 13 too, and so may a timer.
+    constexpr WPARAM kCtrlShiftLeft = MK_LBUTTON | MK_SHIFT | MK_CONTROL;
     const std::pair<UINT, WPARAM> posted[] = {
-        {WM_KEYDOWN, VK_RETURN}, {WM_CHAR, 13},       {WM_KEYUP, VK_ESCAPE},
-        {WM_APP + 1, 27},        {WM_KEYDOWN, VK_F5}, {WM_KEYUP, VK_F5},
-        {WM_RBUTTONDOWN, 0},     {WM_RBUTTONUP, 0},   {WM_APP + 2, 0},
+        {WM_KEYDOWN, VK_RETURN},
+        {WM_CHAR, 13},
+        {WM_KEYUP, VK_ESCAPE},
+        {WM_APP + 1, 27},
+        {WM_KEYDOWN, VK_F5},
+        {WM_KEYUP, VK_F5},
+        {WM_RBUTTONDOWN, 0},
+        {WM_RBUTTONUP, 0},
+        {WM_LBUTTONDOWN, kCtrlShiftLeft},
+        {WM_MOUSEMOVE, kCtrlShiftLeft},
+        {WM_TIMER, 27},
+        {WM_APP + 2, 0},
     };
-    const std::vector<std::pair<UINT, WPARAM>> arrived = {
-        {WM_KEYUP, VK_F5}, {WM_LBUTTONDOWN, 0}, {WM_LBUTTONUP, 0}, {WM_APP + 2, 0}};
+    const std::vector<std::pair<UINT, WPARAM>> arrived = {{WM_APP + 1, 27},
+                                                          {WM_KEYUP, VK_F5},
+                                                          {WM_LBUTTONDOWN, 0},
+                                                          {WM_LBUTTONUP, 0},
+                                                          {WM_LBUTTONDOWN, kCtrlShiftLeft},
+                                                          {WM_MOUSEMOVE, kCtrlShiftLeft},
+                                                          {WM_TIMER, 27},
+                                                          {WM_APP + 2, 0}};
     RunGame({
         Do([&] {
             ASSERT_NE(m_game->m_browser.m_pBrowser, nullptr);
@@ -678,8 +825,9 @@ TEST_F(GameWindowTest, KeysAndTheRightButtonAreFilteredAndTheSurfaceDragsTheWind
                 inner = child;
             real = std::exchange(m_game->m_browser.m_pBrowser, &fake);
             page = std::make_unique<CMessageRecorder>(inner);
+            // (A timer's lParam would be called as its procedure.)
             for (const auto& [message, wParam] : posted)
-                ::PostMessageA(inner, message, wParam, MAKELPARAM(5, 5));
+                ::PostMessageA(inner, message, wParam, message == WM_TIMER ? 0 : kPostedAt);
         }),
         Until([&] {
             return !page->m_received.empty() && page->m_received.back().first == WM_APP + 2;
@@ -732,8 +880,9 @@ TEST_F(GameWindowTest, F4AndTheTrayIconFollowTheirStateTable) {
     std::vector<CTimedSteps::Step> steps;
     for (const Row& row : rows) {
         steps.push_back(Do([&, event = row.event] {
+            // The key itself, so the system's hotkey reaches the window.
             if (event == F4)
-                m_game->PostMessage(WM_HOTKEY, CEnterGameDlg::kHotKeyId, MAKELPARAM(0, VK_F4));
+                PressKey(VK_F4);
             else if (event == TrayButton)
                 ClickAt(CentreOf(Button(1014)));
             else
@@ -755,16 +904,38 @@ TEST_F(GameWindowTest, TrayMenuOpensTheWindowOrEndsItWithoutAsking) {
     auto rightClickIcon = [&] {
         m_game->PostMessage(CEnterGameDlg::kTrayNotify, CEnterGameDlg::kTrayIconId, WM_RBUTTONUP);
     };
+    // Another program is in front when the player right-clicks the icon.
+    HWND other = ::CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                   nullptr, nullptr, nullptr, nullptr);
+    HWND inFrontWithMenu = nullptr;
+    HHOOK nulls = nullptr;
     INT_PTR result = RunGame(
         {
             Do([&] {
                 spy = std::make_unique<CCloseSpy>(m_game->m_hWnd);
                 m_game->ShowWindow(SW_HIDE);
+                ::SetForegroundWindow(other);
+            }),
+            Until([&] { return ::GetForegroundWindow() == other; }),
+            Do([&] {
+                g_nullTarget = m_game->m_hWnd;
+                g_nullsTaken = 0;
+                nulls = ::SetWindowsHookExA(WH_GETMESSAGE, &CountNulls, nullptr,
+                                            ::GetCurrentThreadId());
                 rightClickIcon();
             }),
-            Until([&] { return ChooseMenuItem(1, &items); }),
+            Until([&] {
+                inFrontWithMenu = ::GetForegroundWindow();
+                return ChooseMenuItem(1, &items);
+            }),
             Until([&] { return m_game->IsWindowVisible() != FALSE; }),
             Do([&] {
+                ::UnhookWindowsHookEx(nulls);
+                // The menu closes on a click elsewhere only with its window in
+                // front, and a message after it lets it end.
+                EXPECT_EQ(inFrontWithMenu, m_game->m_hWnd);
+                EXPECT_GE(g_nullsTaken, 1);
+                ::DestroyWindow(other);
                 EXPECT_EQ(items,
                           (std::vector<std::pair<UINT, std::string>>{{2, "关闭"}, {24, "打开"}}));
                 rightClickIcon();
