@@ -1058,27 +1058,81 @@ TEST_F(GameWindowTest, TheKeyTableAndTheReferenceNameExactlyTheKeysTheClientRead
     EXPECT_EQ(documented, read);
 }
 
+// Whether each channel of `colour` lies between those of `a` and `b`.
+bool Between(COLORREF colour, COLORREF a, COLORREF b) {
+    auto within = [](int value, int x, int y) {
+        return value >= std::min(x, y) && value <= std::max(x, y);
+    };
+    return within(GetRValue(colour), GetRValue(a), GetRValue(b)) &&
+           within(GetGValue(colour), GetGValue(a), GetGValue(b)) &&
+           within(GetBValue(colour), GetBValue(a), GetBValue(b));
+}
+
+// How many pixels of the image in `file` differ from the shot at `at`.
+int Mismatches(const CScreenShot& shot, POINT at, const char* file) {
+    CBitmap image;
+    image.Attach(static_cast<HBITMAP>(
+        ::LoadImageA(nullptr, file, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
+    BITMAP info{};
+    if (!image.GetBitmap(&info))
+        return -1;
+    CDC memory;
+    memory.CreateCompatibleDC(nullptr);
+    CSelectObject selected(memory, image.GetSafeHandle());
+    int mismatches = 0;
+    for (int y = 0; y < info.bmHeight; ++y)
+        for (int x = 0; x < info.bmWidth; ++x)
+            mismatches += ::GetPixel(memory.GetSafeHdc(), x, y) != shot.At(at.x + x, at.y + y);
+    return mismatches;
+}
+
+// The demo skin's game window as a player sees it, kept as a screenshot.
 TEST(GameWindowDemo, TheDefaultSkinShowsItsGameWindow) {
     ScopedCurrentDirectory cwd(WinePath(CLIENT_SOURCE_DIR "/demo"));
     CConfigStore::Instance().Load();
     CGdiplusSession gdiplus;
     CEnterGameDlg game;
     game.m_gameUrl = "about:blank";
-    bool saved = false;
+    auto titleShot = [&] {
+        game.m_title.UpdateWindow();
+        SettleScreen();
+        return CScreenShot(WindowRect(game.m_title.m_hWnd));
+    };
+    auto differ = [](const CScreenShot& a, const CScreenShot& b) {
+        for (int y = 0; y < a.Height(); ++y)
+            for (int x = 0; x < a.Width(); ++x)
+                if (a.At(x, y) != b.At(x, y))
+                    return true;
+        return false;
+    };
     CTimedSteps steps({
         Until([&] { return game.IsWindowVisible() && game.m_gamePic.IsAnimating(); }),
         Do([&] {
+            MoveMouseTo({0, 0}); // no button shows its mouse-over image
             SettleScreen();
             CScreenShot shot(WindowRect(game.m_hWnd));
-            saved = WritePng(WinePath(CLIENT_BUILD_DIR "/screenshot-game.png"), shot.Width(),
-                             shot.Height(), [&](int x, int y) {
-                                 return 0xFF000000u |
-                                        RGB(GetBValue(shot.At(x, y)), GetGValue(shot.At(x, y)),
-                                            GetRValue(shot.At(x, y)));
-                             });
+            EXPECT_TRUE(WritePng(WinePath(CLIENT_BUILD_DIR "/screenshot-game.png"), shot.Width(),
+                                 shot.Height(), [&](int x, int y) {
+                                     return 0xFF000000u |
+                                            RGB(GetBValue(shot.At(x, y)), GetGValue(shot.At(x, y)),
+                                                GetRValue(shot.At(x, y)));
+                                 }));
+            // The band between the title and the buttons: the top of the
+            // background's light-to-mid blue.
+            RECT title = ChildRect(game.m_title.m_hWnd), pay = ChildRect(game.m_btnPay.m_hWnd);
+            EXPECT_TRUE(Between(shot.At((title.right + pay.left) / 2, 15), RGB(0x40, 0x6E, 0x9E),
+                                RGB(0x33, 0x59, 0x83)));
+            RECT close = ChildRect(game.m_btnClose.m_hWnd);
+            EXPECT_EQ(Mismatches(shot, {close.left, close.top}, "data\\game_close_normal.bmp"), 0);
+            EXPECT_GT(shot.Count(title, RGB(232, 238, 246)), 0);
+            // Chinese text shows as its characters, not as a row of boxes:
+            // the same characters in another order look different.
+            CScreenShot written = titleShot();
+            game.m_title.SetText("游戏示例");
+            EXPECT_TRUE(differ(written, titleShot()));
             game.EndDialog(IDOK);
         }),
     });
     game.DoModal();
-    EXPECT_TRUE(saved);
+    EXPECT_TRUE(steps.Finished());
 }
