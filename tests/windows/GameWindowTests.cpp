@@ -35,6 +35,7 @@
 #include <set>
 #include <ranges>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -333,7 +334,17 @@ protected:
         }
     }
 
+    // Loads the skin with a blank login page; the test's folder stays the
+    // current one until the test ends.
+    void LoadWithLoginPage() {
+        m_skin["login_url"] = "about:blank";
+        m_cwd.emplace(m_dir.Path());
+        m_dir.Write("config.xml", Xml(m_skin));
+        CConfigStore::Instance().Load();
+    }
+
     TempDir m_dir;
+    std::optional<ScopedCurrentDirectory> m_cwd;
     std::map<std::string, std::string> m_skin;
     CEnterGameDlg* m_game = nullptr;
 };
@@ -483,10 +494,7 @@ TEST_F(GameWindowTest, WithoutSkinKeysOrBackgroundTheWindowStillOpensUnpainted) 
 
 TEST_F(GameWindowTest, TheLoginPageOpensTheGameWindowAndItsPageDrivesIt) {
     CWinApp app("game window test");
-    m_skin["login_url"] = "about:blank";
-    ScopedCurrentDirectory cwd(m_dir.Path());
-    m_dir.Write("config.xml", Xml(m_skin));
-    CConfigStore::Instance().Load();
+    LoadWithLoginPage();
     CMainDlg login;
     app.m_pMainWnd = &login;
     std::unique_ptr<CScriptPage> loginPage;
@@ -572,10 +580,7 @@ LRESULT CALLBACK RefuseDialogs(int code, WPARAM wParam, LPARAM lParam) {
 
 TEST_F(GameWindowTest, AGameWindowThatCannotOpenGivesTheLoginWindowBack) {
     CWinApp app("game window test");
-    m_skin["login_url"] = "about:blank";
-    ScopedCurrentDirectory cwd(m_dir.Path());
-    m_dir.Write("config.xml", Xml(m_skin));
-    CConfigStore::Instance().Load();
+    LoadWithLoginPage();
     CMainDlg login;
     app.m_pMainWnd = &login;
     std::unique_ptr<CScriptPage> page;
