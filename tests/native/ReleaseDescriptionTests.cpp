@@ -1,0 +1,100 @@
+// The release description as the release tool and the skin checker read it:
+// a whole one with its defaults, and each bad value stopped with its field.
+
+#include "ReleaseDescription.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+namespace {
+
+// An icon of one 4-byte image right after its directory.
+const std::string kIcon =
+    std::string("\0\0\1\0\1\0\x10\x10\0\0\1\0\x20\0\4\0\0\0\x16\0\0\0", 22) + "abcd";
+
+const std::map<std::string, std::string> kFiles = {
+    {"data\\main.ico", kIcon},
+    {"art\\game.ico", kIcon},
+    {"icon.png", "\x89PNG\r\n\x1a\n"},
+    {"cut.ico", kIcon.substr(0, 24)},
+    {"licence.txt", "\xEF\xBB\xBF许可协议"},
+    {"gbk.txt", "\xD0\xED\xBF\xC9"},
+};
+
+std::variant<ReleaseDescription, ReleaseProblem> Read(const std::string& text) {
+    return ReadReleaseDescription(text, [](const std::string& path) -> std::optional<std::string> {
+        const auto found = kFiles.find(path);
+        if (found == kFiles.end())
+            return std::nullopt;
+        return found->second;
+    });
+}
+
+const std::string kRequired =
+    "name=示例游戏\npublisher=示例网络\nid=Sample.Game-2\nversion=1.2.3\n";
+
+TEST(ReleaseDescription, AWholeDescriptionReadsWithItsDefaults) {
+    auto minimal = Read("\xEF\xBB\xBF; a comment\r\n[release]\r\n" + kRequired);
+    ASSERT_TRUE(std::holds_alternative<ReleaseDescription>(minimal));
+    const auto& d = std::get<ReleaseDescription>(minimal);
+    EXPECT_EQ(d.name, "示例游戏");
+    EXPECT_EQ(d.id, "Sample.Game-2");
+    EXPECT_EQ(d.version.Text(), "1.2.3");
+    EXPECT_EQ(d.icon, "data\\main.ico");
+    EXPECT_TRUE(d.desktopShortcut);
+    EXPECT_TRUE(d.licence.empty() && d.website.empty() && d.englishName.empty());
+
+    auto full = Read(kRequired + "NAME_EN = Sample Game\nwebsite=https://example.com/\n"
+                                 "icon=art/game.ico\nlicence=licence.txt\n"
+                                 "desktop_shortcut=No\ncopyright=© 2026 示例网络\n");
+    ASSERT_TRUE(std::holds_alternative<ReleaseDescription>(full));
+    const auto& f = std::get<ReleaseDescription>(full);
+    EXPECT_EQ(f.englishName, "Sample Game");
+    EXPECT_EQ(f.icon, "art\\game.ico");
+    EXPECT_EQ(f.licence, "licence.txt");
+    EXPECT_FALSE(f.desktopShortcut);
+    EXPECT_EQ(f.copyright, "© 2026 示例网络");
+}
+
+TEST(ReleaseDescription, EachBadValueStopsWithItsField) {
+    const struct {
+        std::string text;
+        const char* field;
+        const char* message;
+    } cases[] = {
+        {"publisher=p\nid=a\nversion=1.0.0\n", "name", "is missing"},
+        {"name=\n" + kRequired, "name", "is given twice"},
+        {"name_en=A/B\n" + kRequired, "name_en", "which Windows does not allow"},
+        {"name=CON\npublisher=p\nid=a\nversion=1.0.0\n", "name", "keeps for a device"},
+        {"name=游戏.\npublisher=p\nid=a\nversion=1.0.0\n", "name", "ends with a dot"},
+        {"name=n\npublisher=p\nid=my game\nversion=1.0.0\n", "id", "must be ASCII letters"},
+        {"name=n\npublisher=p\nid=游戏\nversion=1.0.0\n", "id", "must be ASCII letters"},
+        {"name=n\npublisher=p\nid=a\nversion=1.x\n", "version", "\"1.x\" is not a version"},
+        {"name=n\npublisher=p\nid=a\nversion=1.2.65536\n", "version", "is not a version"},
+        {kRequired + "website=www.example.com\n", "website", "is not an http://"},
+        {kRequired + "icon=icon.png\n", "icon", "is a PNG image, not an icon"},
+        {kRequired + "icon=none.ico\n", "icon", "does not exist or cannot be read"},
+        {kRequired + "icon=cut.ico\n", "icon", "cut short"},
+        {kRequired + "icon=..\\main.ico\n", "icon", "must be a file in the skin folder"},
+        {kRequired + "licence=gbk.txt\n", "licence", "is not UTF-8"},
+        {kRequired + "licence=C:\\licence.txt\n", "licence", "must be a file in the skin"},
+        {kRequired + "desktop_shortcut=maybe\n", "desktop_shortcut", "neither yes nor no"},
+        {kRequired + "colour=red\n", "colour", "is not a field"},
+        {kRequired + "[other]\n", "line 5", "is not a section"},
+        {kRequired + "just words\n", "line 5", "is not of the form field=value"},
+        {"name=\xC4\xE3\n", "line 1", "is not UTF-8"},
+    };
+    for (const auto& c : cases) {
+        auto result = Read(c.text);
+        ASSERT_TRUE(std::holds_alternative<ReleaseProblem>(result)) << c.text;
+        const auto& problem = std::get<ReleaseProblem>(result);
+        EXPECT_EQ(problem.field, c.field) << c.text;
+        EXPECT_NE(problem.message.find(c.message), std::string::npos)
+            << c.text << " -> " << problem.message;
+    }
+    EXPECT_EQ(FormatReleaseProblem({"id", "is empty"}), "release.ini: id: is empty");
+}
+
+} // namespace

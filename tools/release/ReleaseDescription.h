@@ -1,0 +1,61 @@
+#pragma once
+// The release description: release.ini beside a skin's config.xml, which
+// names the operator's release of the client (the installer, the shortcuts,
+// Add/Remove Programs and the executable's version information). The client
+// never reads it; the release tool and the skin checker do, through this one
+// reader. Portable (no platform types), so it also builds natively.
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+struct ReleaseVersion {
+    unsigned major = 0;
+    unsigned minor = 0;
+    unsigned patch = 0;
+
+    std::string Text() const;
+};
+
+// Every text is UTF-8; optional fields that were not given are empty.
+struct ReleaseDescription {
+    std::string name;
+    std::string englishName;
+    std::string publisher;
+    std::string id;
+    ReleaseVersion version;
+    std::string website;
+    // Paths relative to the skin folder, with backslashes.
+    std::string icon;
+    std::string licence;
+    bool desktopShortcut = true;
+    std::string copyright;
+};
+
+// What is wrong, for one field ("name", "version", ...) or, for a line that
+// names none, "line N".
+struct ReleaseProblem {
+    std::string field;
+    std::string message;
+};
+
+// The bytes of a file of the skin, by its path relative to the skin folder;
+// nothing when it cannot be read.
+using SkinFileReader = std::function<std::optional<std::string>(const std::string& path)>;
+
+constexpr char kReleaseFileName[] = "release.ini";
+constexpr char kDefaultReleaseIcon[] = "data\\main.ico";
+
+// Reads the text of a release description, and the icon and licence files it
+// names; the description, or the first problem found.
+std::variant<ReleaseDescription, ReleaseProblem>
+ReadReleaseDescription(std::string_view text, const SkinFileReader& readFile);
+
+// "release.ini: FIELD: message", as both tools print it.
+std::string FormatReleaseProblem(const ReleaseProblem& problem);
+
+// What keeps `bytes` from being a Windows icon (.ico) with its images
+// inside the file; nothing when it is one.
+std::optional<std::string> IconFileProblem(std::string_view bytes);
