@@ -4,6 +4,7 @@
 #include "GameLayout.h"
 #include "MainDlg.h"
 #include "MinimisedIcon.h"
+#include "ReleaseName.h"
 #include "SkinSettings.h"
 #include "TranslucentDialog.h"
 #include "UrlCache.h"
@@ -344,7 +345,10 @@ void CEnterGameDlg::FillTrayRecord(HICON icon, const char* tip) {
 
 void CEnterGameDlg::OnBtnTray() {
     // The shell copies the icon; the window's own handle serves every add.
-    FillTrayRecord(m_hIcon, kTrayTip);
+    // An operator's release names its own product; the client's own build
+    // keeps its text.
+    const std::string product = BrandedProductName();
+    FillTrayRecord(m_hIcon, product.empty() ? kTrayTip : product.c_str());
     ::Shell_NotifyIconA(NIM_ADD, &m_trayIcon);
     RemoveTrayIconAtExit(this);
     ShowWindow(SW_HIDE);

@@ -334,6 +334,19 @@ protected:
         }
     }
 
+    // Runs the tray child `program` on the skin with a blank login page,
+    // ending the process by `path`; what it said.
+    std::string RunTrayChild(const std::string& program, const char* path) {
+        m_skin["login_url"] = "about:blank";
+        m_dir.Write("config.xml", Xml(m_skin));
+        const std::string output = m_dir.PathOf(std::string(path) + ".txt");
+        ChildProcess child(program, path, m_dir.Path(), output);
+        EXPECT_TRUE(child.WaitForExit(60000)) << path;
+        EXPECT_EQ(child.ExitCode(), 1u) << path;
+        std::ifstream file(output);
+        return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    }
+
     // Loads the skin with a blank login page; the test's folder stays the
     // current one until the test ends.
     void LoadWithLoginPage() {
@@ -662,20 +675,29 @@ TEST_F(GameWindowTest, CloseAsksFirstThenEndsThroughTheWholeSequence) {
 // The process ended at once from elsewhere (the login window's close button,
 // the hand-over) while the game window is in the tray: its icon goes first.
 TEST_F(GameWindowTest, EndingTheProcessAtOnceLeavesNoIconInTheTray) {
-    m_skin["login_url"] = "about:blank";
-    m_dir.Write("config.xml", Xml(m_skin));
     for (const char* path : {"close", "handover"}) {
-        const std::string output = m_dir.PathOf(std::string(path) + ".txt");
-        ChildProcess child(ProgramDirectory() + "\\tray_exit_child.exe", path, m_dir.Path(),
-                           output);
-        ASSERT_TRUE(child.WaitForExit(60000)) << path;
-        EXPECT_EQ(child.ExitCode(), 1u) << path;
-        std::ifstream file(output);
-        const std::string said((std::istreambuf_iterator<char>(file)),
-                               std::istreambuf_iterator<char>());
+        const std::string said = RunTrayChild(ProgramDirectory() + "\\tray_exit_child.exe", path);
         EXPECT_NE(said.find("in tray: yes"), std::string::npos) << path << ": " << said;
         EXPECT_NE(said.find("icon at exit: no"), std::string::npos) << path << ": " << said;
+        EXPECT_NE(said.find("tip: Quorvane"), std::string::npos) << path << ": " << said;
     }
+}
+
+TEST_F(GameWindowTest, ABrandedReleaseNamesItselfInTheTrayTip) {
+    const std::string child = m_dir.PathOf("branded.exe");
+    ASSERT_TRUE(
+        ::CopyFileA((ProgramDirectory() + "\\tray_exit_child.exe").c_str(), child.c_str(), FALSE));
+    m_dir.Write("release.ini",
+                reinterpret_cast<const char*>(
+                    u8"name=测试游戏\npublisher=测试网络\nid=TestGame\nversion=2.0.0\n"));
+    ChildProcess release(ProgramDirectory() + "\\release.exe",
+                         "\"" + m_dir.Path() + "\" \"" + child + "\" \"" + m_dir.PathOf("r.cmake") +
+                             "\"",
+                         m_dir.Path());
+    ASSERT_TRUE(release.WaitForExit(30000));
+    ASSERT_EQ(release.ExitCode(), 0u);
+    const std::string said = RunTrayChild(child, "close");
+    EXPECT_NE(said.find("tip: 测试游戏"), std::string::npos) << said;
 }
 
 TEST_F(GameWindowTest, CacheButtonEmptiesTheCacheOnceConfirmedAndSaysSo) {

@@ -1,9 +1,9 @@
 // The game window hidden in the notification area when the process ends at
 // once from elsewhere, run as a child process in a folder with a skin. With
 // "close" the login window's close button is confirmed, with "handover" the
-// game page hands the game over. Prints "in tray: yes|no" when the icon
-// should be up and, as the last thing the process does, "icon at exit:
-// yes|no". Exit status: 1 from the path taken; 2 when it never ended.
+// game page hands the game over. Prints "in tray: yes|no" and the icon's
+// tip when the icon should be up and, as the last thing the process does,
+// "icon at exit: yes|no". Exit status: 1 from the path taken; 2 when it never ended.
 
 #include "ConfigStore.h"
 #include "EnterGameDlg.h"
@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
         [&] { return !game->IsWindowVisible(); },
         Do([&] {
             g_game = game->m_hWnd;
-            std::printf("in tray: %s\n", IconShown());
+            std::printf("in tray: %s\ntip: %s\n", IconShown(), game->m_trayIcon.szTip);
             std::fflush(stdout);
             if (path == "close") {
                 answer = std::make_unique<MessageBoxAnswerer>(IDOK);

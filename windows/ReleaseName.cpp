@@ -1,0 +1,54 @@
+#include "ReleaseName.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// A value of the first string table the executable's version information
+// lists, or empty.
+std::wstring VersionString(const std::vector<char>& info, const wchar_t* name) {
+    struct Translation {
+        WORD language;
+        WORD codePage;
+    }* translation = nullptr;
+    UINT length = 0;
+    if (!::VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation",
+                          reinterpret_cast<void**>(&translation), &length) ||
+        length < sizeof(Translation))
+        return {};
+    wchar_t query[64] = {};
+    std::swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\%ls", translation->language,
+                  translation->codePage, name);
+    wchar_t* value = nullptr;
+    if (!::VerQueryValueW(info.data(), query, reinterpret_cast<void**>(&value), &length) || !value)
+        return {};
+    return value;
+}
+
+} // namespace
+
+std::string BrandedProductName() {
+    std::vector<wchar_t> path(32768);
+    if (!::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())))
+        return {};
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(path.data(), &ignored);
+    std::vector<char> info(size);
+    if (!size || !::GetFileVersionInfoW(path.data(), 0, size, info.data()) ||
+        VersionString(info, L"CompanyName").empty())
+        return {};
+    const std::wstring name = VersionString(info, L"ProductName");
+    BOOL lossy = FALSE;
+    const int length = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.c_str(), -1,
+                                             nullptr, 0, nullptr, &lossy);
+    if (length <= 1 || lossy)
+        return {};
+    std::string narrow(static_cast<size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.c_str(), -1, narrow.data(), length,
+                          nullptr, nullptr);
+    narrow.pop_back();
+    return narrow;
+}
