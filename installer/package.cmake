@@ -1,15 +1,23 @@
-# Makes a release of the client with one skin: a zip and an installer.
+# Makes a release of the client with one skin: a zip, an installer and a kit
+# for skin authors.
 #
-#   cmake -DSKIN_DIR=... -DCLIENT=.../client.exe -DVERSION=1.0.0.1
-#         -DPRODUCT_KEY=GameClient -DSTAGE_DIR=... -DOUTPUT_DIR=...
+#   cmake -DSKIN_DIR=... -DBIN_DIR=... -DVERSION=1.0.0.1 -DPRODUCT_KEY=GameClient
+#         -DSTAGE_DIR=... -DOUTPUT_DIR=...
+#         [-DSIGN_PFX=cert.pfx -DSIGN_PASSWORD_FILE=... [-DTIMESTAMP_URL=...]]
 #         -P installer/package.cmake
 #
-# A skin is its config.xml and data\ folder; anything else in SKIN_DIR (the
-# demo's sample pages, for one) is left out. Both the zip and the installer
-# carry the client, config.xml and data\ and nothing else, named
-# <stem>-<x.y.z>.zip and <stem>-<x.y.z>-setup.exe in OUTPUT_DIR.
+# BIN_DIR holds the built client.exe, release.exe (the release tool),
+# preview.exe and skincheck.exe. A skin is its config.xml and data\ folder, and optionally release.ini (the
+# release description, docs/releases.md) naming the operator's release;
+# anything else in SKIN_DIR (the demo's sample pages, for one) stays out of
+# the zip and the installer. Without a description the release is the
+# client's own: "Game client", id PRODUCT_KEY, the project's version. The
+# zip and the installer carry the client, config.xml and data\ and nothing
+# else, named <id>-<x.y.z>.zip and <id>-<x.y.z>-setup.exe in OUTPUT_DIR
+# (game-client-... without a description), beside <...>-skin-kit.zip.
+# Nothing is written to OUTPUT_DIR until all three are made.
 
-foreach(arg SKIN_DIR CLIENT VERSION PRODUCT_KEY STAGE_DIR OUTPUT_DIR)
+foreach(arg SKIN_DIR BIN_DIR VERSION PRODUCT_KEY STAGE_DIR OUTPUT_DIR)
     if(NOT DEFINED ${arg})
         message(FATAL_ERROR "package.cmake needs -D${arg}=...")
     endif()
@@ -19,47 +27,172 @@ foreach(part config.xml data)
         message(FATAL_ERROR "${SKIN_DIR} is not a skin: it has no ${part}")
     endif()
 endforeach()
+set(root "${CMAKE_CURRENT_LIST_DIR}/..")
+set(CLIENT "${BIN_DIR}/client.exe")
+set(KIT_TOOLS "${BIN_DIR}/preview.exe" "${BIN_DIR}/skincheck.exe")
 
-# The product's name is the one the executable's version information shows.
-file(STRINGS "${CMAKE_CURRENT_LIST_DIR}/../resources/client.rc" product_line
-     REGEX "VALUE \"ProductName\"")
-if(NOT product_line MATCHES "VALUE \"ProductName\", \"([^\"]+)\"")
-    message(FATAL_ERROR "No ProductName in resources/client.rc")
+# The skin's files as the release will hold them, their names checked first.
+# A ";" in a name would split it in two in CMake's lists: Windows allows it,
+# but the names below would no longer be the files'.
+file(GLOB_RECURSE split_names RELATIVE "${SKIN_DIR}" "${SKIN_DIR}/data/*[;]*")
+if(split_names)
+    message(FATAL_ERROR "The skin's file name \"${split_names}\" cannot be installed: it holds \";\"")
 endif()
-set(product_name "${CMAKE_MATCH_1}")
-# File names: the product's name in lower case with hyphens ("game-client").
-string(TOLOWER "${product_name}" stem)
-string(REGEX REPLACE "[^a-z0-9]+" "-" stem "${stem}")
-string(REGEX REPLACE "^-|-$" "" stem "${stem}")
-string(REGEX MATCH "^[0-9]+\\.[0-9]+\\.[0-9]+" release_version "${VERSION}")
+file(GLOB_RECURSE skin_files RELATIVE "${SKIN_DIR}" "${SKIN_DIR}/data/*")
+foreach(file IN LISTS skin_files)
+    # Names Windows refuses, or that NSIS would read as its variables.
+    if(file MATCHES "[<>:\"\\\\|?*$]")
+        message(FATAL_ERROR "The skin's file name \"${file}\" cannot be installed")
+    endif()
+endforeach()
+set(sign_file "${CMAKE_CURRENT_LIST_DIR}/sign-file")
 
 # makensis and the zip writer convert the skin's (possibly Chinese) file names
 # from the locale's character set: without UTF-8 they fail.
 set(ENV{LC_ALL} C.UTF-8)
 
-file(REMOVE_RECURSE "${STAGE_DIR}")
-file(MAKE_DIRECTORY "${STAGE_DIR}")
-file(COPY "${CLIENT}" "${SKIN_DIR}/config.xml" "${SKIN_DIR}/data" DESTINATION "${STAGE_DIR}")
-# A ";" in a name would split it in two in CMake's lists; Windows allows it,
-# but the names below would no longer be the files'.
-file(GLOB_RECURSE split_names RELATIVE "${STAGE_DIR}" "${STAGE_DIR}/*[;]*")
-if(split_names)
-    message(FATAL_ERROR "The skin's file name \"${split_names}\" cannot be installed: it holds \";\"")
+# A path as the Windows tools under Wine see it.
+function(windows_path out path)
+    string(REPLACE "/" "\\" path "${path}")
+    set(${out} "Z:${path}" PARENT_SCOPE)
+endfunction()
+
+# A value inside a quoted NSIS string.
+function(nsis_text out text)
+    string(REPLACE "$" "$$" text "${text}")
+    string(REPLACE "\"" "$\\\"" text "${text}")
+    set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+# Stops when the certificate cannot sign code: a wrong password, expired,
+# or not meant for code signing.
+function(check_certificate pfx password_file work)
+    find_program(OPENSSL openssl)
+    find_program(OSSLSIGNCODE osslsigncode)
+    if(NOT OPENSSL OR NOT OSSLSIGNCODE)
+        message(FATAL_ERROR "Signing needs openssl and osslsigncode: scripts/setup installs them")
+    endif()
+    if(NOT EXISTS "${pfx}")
+        message(FATAL_ERROR "The certificate ${pfx} does not exist")
+    endif()
+    set(pem "${work}/certificate.pem")
+    foreach(legacy "" "-legacy")
+        execute_process(COMMAND "${OPENSSL}" pkcs12 ${legacy} -in "${pfx}" -passin
+                                "file:${password_file}" -nokeys -clcerts -out "${pem}"
+                        RESULT_VARIABLE failed OUTPUT_QUIET ERROR_QUIET)
+        if(NOT failed)
+            break()
+        endif()
+    endforeach()
+    if(failed)
+        message(FATAL_ERROR "The certificate ${pfx} cannot be opened: its password is wrong, "
+                            "or it is not a PKCS#12 (.pfx) file")
+    endif()
+    execute_process(COMMAND "${OPENSSL}" x509 -in "${pem}" -noout -checkend 0
+                    RESULT_VARIABLE expired OUTPUT_QUIET)
+    if(expired)
+        execute_process(COMMAND "${OPENSSL}" x509 -in "${pem}" -noout -enddate
+                        OUTPUT_VARIABLE end OUTPUT_STRIP_TRAILING_WHITESPACE)
+        message(FATAL_ERROR "The certificate ${pfx} has expired (${end})")
+    endif()
+    execute_process(COMMAND "${OPENSSL}" x509 -in "${pem}" -noout -ext extendedKeyUsage
+                    OUTPUT_VARIABLE usage ERROR_QUIET)
+    if(NOT usage MATCHES "Code Signing")
+        message(FATAL_ERROR "The certificate ${pfx} is not meant for code signing: it has no "
+                            "Code Signing extended key usage")
+    endif()
+endfunction()
+
+set(work "${STAGE_DIR}-work")
+file(REMOVE_RECURSE "${STAGE_DIR}" "${work}")
+file(MAKE_DIRECTORY "${STAGE_DIR}" "${work}/out")
+
+# A certificate that cannot sign stops the release before anything is made.
+set(signing FALSE)
+if(DEFINED SIGN_PFX AND NOT SIGN_PFX STREQUAL "")
+    if(NOT DEFINED SIGN_PASSWORD_FILE)
+        message(FATAL_ERROR "Signing needs -DSIGN_PASSWORD_FILE=...")
+    endif()
+    check_certificate("${SIGN_PFX}" "${SIGN_PASSWORD_FILE}" "${work}")
+    set(signing TRUE)
 endif()
-file(GLOB_RECURSE files RELATIVE "${STAGE_DIR}" "${STAGE_DIR}/*")
+
+# The description: the release tool checks it and brands a copy of the client.
+file(COPY "${CLIENT}" DESTINATION "${work}")
+get_filename_component(client_name "${CLIENT}" NAME)
+windows_path(skin_arg "${SKIN_DIR}")
+windows_path(client_arg "${work}/${client_name}")
+windows_path(description_arg "${work}/release.cmake")
+execute_process(COMMAND "${root}/cmake/wine-run" win32 "${BIN_DIR}/release.exe" "${skin_arg}"
+                        "${client_arg}" "${description_arg}"
+                RESULT_VARIABLE failed ERROR_VARIABLE problem OUTPUT_QUIET)
+if(failed OR NOT EXISTS "${work}/release.cmake")
+    string(STRIP "${problem}" problem)
+    message(FATAL_ERROR "${problem}\nNo release was made.")
+endif()
+include("${work}/release.cmake")
+string(REGEX MATCH "^[0-9]+\\.[0-9]+\\.[0-9]+" engine_version "${VERSION}")
+if(RELEASE_DESCRIBED)
+    set(exe "${RELEASE_ID}.exe")
+    set(stem "${RELEASE_ID}")
+    set(installer_version "${RELEASE_VERSION}.0")
+    set(version_text "${RELEASE_VERSION}")
+    string(REPLACE "\\" "/" icon "${SKIN_DIR}/${RELEASE_ICON}")
+else()
+    # The client's own release, named as its version information names it.
+    file(STRINGS "${root}/resources/client.rc" product_line REGEX "VALUE \"ProductName\"")
+    if(NOT product_line MATCHES "VALUE \"ProductName\", \"([^\"]+)\"")
+        message(FATAL_ERROR "No ProductName in resources/client.rc")
+    endif()
+    set(RELEASE_NAME "${CMAKE_MATCH_1}")
+    set(RELEASE_NAME_EN "${RELEASE_NAME}")
+    set(RELEASE_ID "${PRODUCT_KEY}")
+    set(RELEASE_VERSION "${engine_version}")
+    set(RELEASE_DESKTOP_SHORTCUT ON)
+    set(exe "${client_name}")
+    # File names: the product's name in lower case with hyphens ("game-client").
+    string(TOLOWER "${RELEASE_NAME}" stem)
+    string(REGEX REPLACE "[^a-z0-9]+" "-" stem "${stem}")
+    string(REGEX REPLACE "^-|-$" "" stem "${stem}")
+    set(installer_version "${VERSION}")
+    set(version_text "${VERSION}")
+    set(icon "${root}/resources/client.ico")
+endif()
+
+if(signing)
+    # For the signing command, here and when makensis runs it.
+    set(ENV{CLIENT_SIGN_PFX} "${SIGN_PFX}")
+    set(ENV{CLIENT_SIGN_PASSWORD_FILE} "${SIGN_PASSWORD_FILE}")
+    set(ENV{CLIENT_SIGN_TIMESTAMP} "${TIMESTAMP_URL}")
+    set(ENV{CLIENT_SIGN_NAME} "${RELEASE_NAME}")
+    set(ENV{CLIENT_SIGN_URL} "${RELEASE_WEBSITE}")
+endif()
+
+# Signs a staged file in place when signing.
+function(sign_staged file)
+    if(signing)
+        execute_process(COMMAND "${sign_file}" "${file}" RESULT_VARIABLE failed)
+        if(failed)
+            message(FATAL_ERROR "Signing ${file} failed. No release was made.")
+        endif()
+    endif()
+endfunction()
+
+file(COPY_FILE "${work}/${client_name}" "${STAGE_DIR}/${exe}")
+sign_staged("${STAGE_DIR}/${exe}")
+file(COPY "${SKIN_DIR}/config.xml" "${SKIN_DIR}/data" DESTINATION "${STAGE_DIR}")
+set(files "${exe}" config.xml ${skin_files})
 list(SORT files)
 
-# The lists of what the installer puts in place and its uninstaller removes,
-# folder by folder; folders go deepest first, and only when empty.
+# What the installer puts in place (and records), what its uninstaller
+# removes, and which paths belong to the release; folders go deepest first,
+# and only when empty.
 set(install "!macro ClientInstallFiles\n")
 set(remove "!macro ClientRemoveFiles\n")
+set(owned "!macro ClientIsReleasePath PATH RESULT\n    StrCpy \${RESULT} 1\n")
 set(folders "")
 set(folder "-")
 foreach(file IN LISTS files)
-    # Names Windows refuses, or that NSIS would read as its variables.
-    if(file MATCHES "[<>:\"\\\\|?*$]")
-        message(FATAL_ERROR "The skin's file name \"${file}\" cannot be installed")
-    endif()
     get_filename_component(dir "${file}" DIRECTORY)
     string(REPLACE "/" "\\" windows_file "${file}")
     string(REPLACE "/" "\\" windows_dir "${dir}")
@@ -75,48 +208,114 @@ foreach(file IN LISTS files)
             endwhile()
         endif()
     endif()
-    string(APPEND install "    File \"${STAGE_DIR}/${file}\"\n")
+    string(APPEND install "    File \"${STAGE_DIR}/${file}\"\n"
+                          "    FileWriteUTF16LE $9 \"$INSTDIR\\${windows_file}$\\r$\\n\"\n")
     string(APPEND remove "    Delete \"$INSTDIR\\${windows_file}\"\n")
+    list(APPEND owned_paths "$INSTDIR\\${windows_file}")
 endforeach()
 list(REMOVE_DUPLICATES folders)
 list(SORT folders)
 list(REVERSE folders)
 foreach(dir IN LISTS folders)
     string(REPLACE "/" "\\" windows_dir "${dir}")
+    string(APPEND install "    FileWriteUTF16LE $9 \"$INSTDIR\\${windows_dir}$\\r$\\n\"\n")
     string(APPEND remove "    RMDir \"$INSTDIR\\${windows_dir}\"\n")
+    list(APPEND owned_paths "$INSTDIR\\${windows_dir}")
 endforeach()
-set(files_nsh "${STAGE_DIR}-files.nsh")
-file(WRITE "${files_nsh}" "${install}!macroend\n${remove}!macroend\n")
+list(APPEND owned_paths "$INSTDIR\\uninstall.exe" "$SMPROGRAMS\\$(ProductName).lnk"
+     "$DESKTOP\\$(ProductName).lnk")
+foreach(path IN LISTS owned_paths)
+    string(APPEND owned "    StrCmp \${PATH} \"${path}\" release_path_known\n")
+endforeach()
+string(APPEND owned "    StrCpy \${RESULT} 0\n    release_path_known:\n")
+set(files_nsh "${work}/files.nsh")
+file(WRITE "${files_nsh}"
+     "${install}!macroend\n${remove}!macroend\n${owned}!macroend\n")
 
-set(zip "${OUTPUT_DIR}/${stem}-${release_version}.zip")
-set(setup "${OUTPUT_DIR}/${stem}-${release_version}-setup.exe")
-file(MAKE_DIRECTORY "${OUTPUT_DIR}")
-# No stale release is left looking like a new one when a step fails.
-file(REMOVE "${zip}" "${setup}")
+set(zip_name "${stem}-${RELEASE_VERSION}.zip")
+set(setup_name "${stem}-${RELEASE_VERSION}-setup.exe")
+set(kit_name "${stem}-${RELEASE_VERSION}-skin-kit.zip")
+set(out "${work}/out")
 
 # The files at the zip's top level: Windows extracts into a folder named
 # after the zip.
-execute_process(COMMAND "${CMAKE_COMMAND}" -E tar cf "${zip}" --format=zip -- ${files}
+execute_process(COMMAND "${CMAKE_COMMAND}" -E tar cf "${out}/${zip_name}" --format=zip -- ${files}
                 WORKING_DIRECTORY "${STAGE_DIR}" RESULT_VARIABLE failed)
 if(failed)
-    message(FATAL_ERROR "Making ${zip} failed")
+    message(FATAL_ERROR "Making ${zip_name} failed")
 endif()
 
 find_program(MAKENSIS makensis)
 if(NOT MAKENSIS)
     message(FATAL_ERROR "makensis not found: scripts/setup installs it (Debian package nsis)")
 endif()
+set(defines "")
+foreach(pair "PRODUCT_NAME=${RELEASE_NAME}" "PRODUCT_NAME_EN=${RELEASE_NAME_EN}"
+             "PUBLISHER=${RELEASE_PUBLISHER}" "WEBSITE=${RELEASE_WEBSITE}"
+             "COPYRIGHT=${RELEASE_COPYRIGHT}")
+    nsis_text(pair "${pair}")
+    list(APPEND defines "-D${pair}")
+endforeach()
+if(NOT RELEASE_LICENCE STREQUAL "")
+    # The licence page reads UTF-8 only from a file that says so.
+    string(REPLACE "\\" "/" licence "${SKIN_DIR}/${RELEASE_LICENCE}")
+    file(READ "${licence}" head LIMIT 3 HEX)
+    file(READ "${licence}" text)
+    if(head STREQUAL "efbbbf")
+        string(SUBSTRING "${text}" 3 -1 text)
+    endif()
+    string(ASCII 239 187 191 bom)
+    file(WRITE "${work}/licence.txt" "${bom}${text}")
+    list(APPEND defines "-DLICENCE=${work}/licence.txt")
+endif()
+if(signing)
+    list(APPEND defines "-DSIGN=${sign_file}")
+endif()
 execute_process(
-    COMMAND "${MAKENSIS}" -V2 -WX -INPUTCHARSET UTF8
-            "-DPRODUCT_NAME=${product_name}" "-DPRODUCT_KEY=${PRODUCT_KEY}"
-            "-DVERSION=${VERSION}" "-DRELEASE_VERSION=${release_version}"
-            "-DICON=${CMAKE_CURRENT_LIST_DIR}/../resources/client.ico"
-            "-DFILES=${files_nsh}" "-DOUTFILE=${setup}"
-            "${CMAKE_CURRENT_LIST_DIR}/client.nsi"
+    COMMAND "${MAKENSIS}" -V2 -WX -INPUTCHARSET UTF8 ${defines}
+            "-DPRODUCT_KEY=${RELEASE_ID}" "-DVERSION=${installer_version}" "-DVERSION_TEXT=${version_text}"
+            "-DRELEASE_VERSION=${RELEASE_VERSION}" "-DEXE=${exe}" "-DICON=${icon}"
+            "-DDESKTOP=${RELEASE_DESKTOP_SHORTCUT}" "-DFILES=${files_nsh}"
+            "-DOUTFILE=${out}/${setup_name}" "${CMAKE_CURRENT_LIST_DIR}/client.nsi"
     RESULT_VARIABLE failed)
 if(failed)
-    file(REMOVE "${setup}")
-    message(FATAL_ERROR "makensis failed")
+    message(FATAL_ERROR "makensis failed. No release was made.")
 endif()
 
-message(STATUS "Release ${release_version} with the skin in ${SKIN_DIR}:\n   ${zip}\n   ${setup}")
+# The kit for skin authors on Windows: the checker and the preview, the skin
+# and the documents, with a text saying how to run them.
+set(kit "${work}/kit")
+file(MAKE_DIRECTORY "${kit}/docs")
+file(COPY ${KIT_TOOLS} DESTINATION "${kit}")
+foreach(tool IN LISTS KIT_TOOLS)
+    get_filename_component(name "${tool}" NAME)
+    sign_staged("${kit}/${name}")
+endforeach()
+file(COPY "${SKIN_DIR}/" DESTINATION "${kit}/skin")
+file(COPY "${root}/docs/configuration.md" "${root}/docs/pages.md" "${root}/docs/releases.md"
+     DESTINATION "${kit}/docs")
+file(COPY "${root}/pages/" DESTINATION "${kit}/pages")
+configure_file("${CMAKE_CURRENT_LIST_DIR}/kit-readme.txt.in" "${kit}/README.txt" @ONLY NEWLINE_STYLE CRLF)
+file(GLOB_RECURSE kit_files RELATIVE "${kit}" "${kit}/*")
+execute_process(COMMAND "${CMAKE_COMMAND}" -E tar cf "${out}/${kit_name}" --format=zip -- ${kit_files}
+                WORKING_DIRECTORY "${kit}" RESULT_VARIABLE failed)
+if(failed)
+    message(FATAL_ERROR "Making ${kit_name} failed. No release was made.")
+endif()
+
+# All made: the release takes the place of any earlier one of its name.
+file(MAKE_DIRECTORY "${OUTPUT_DIR}")
+foreach(name "${zip_name}" "${setup_name}" "${kit_name}")
+    file(REMOVE "${OUTPUT_DIR}/${name}")
+    file(RENAME "${out}/${name}" "${OUTPUT_DIR}/${name}")
+endforeach()
+set(note "")
+if(NOT signing)
+    set(note "\nThe release is not signed: Windows warns players that the publisher is unknown "
+             "when they start the installer, and some antivirus programs distrust unsigned files. "
+             "Sign it with scripts/package --sign CERT.pfx.")
+endif()
+string(JOIN "" note ${note})
+message(STATUS "Release ${RELEASE_VERSION} of ${RELEASE_NAME} with the skin in ${SKIN_DIR}:\n"
+               "   ${OUTPUT_DIR}/${zip_name}\n   ${OUTPUT_DIR}/${setup_name}\n"
+               "   ${OUTPUT_DIR}/${kit_name}${note}")

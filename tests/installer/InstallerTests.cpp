@@ -22,6 +22,8 @@
 #include <shobjidl.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,8 +39,7 @@ std::string WindowsPath(std::string path) {
 const std::string kRelease = WindowsPath(RELEASE_DIR);
 const std::string kSetup = kRelease + "\\game-client-" CLIENT_RELEASE_VERSION "-setup.exe";
 const std::string kZip = kRelease + "\\game-client-" CLIENT_RELEASE_VERSION ".zip";
-constexpr char kUninstallKey[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\GameClient";
+constexpr char kPlainId[] = "GameClient";
 constexpr char kShortcutName[] = "\\Game client.lnk";
 constexpr DWORD kInstallerTimeoutMs = 60000;
 // The test skin's close button and the colour of its image.
@@ -77,7 +78,7 @@ std::vector<std::string> ListTree(const std::string& dir, const std::string& pre
 // hold it and the uninstaller.
 std::vector<std::string> InstalledTree() {
     std::vector<std::string> tree = kReleaseFiles;
-    tree.insert(tree.end(), {"data\\", "data\\login buttons\\", "uninstall.exe"});
+    tree.insert(tree.end(), {"data\\", "data\\login buttons\\", "uninstall.exe", "uninstall.lst"});
     std::sort(tree.begin(), tree.end());
     return tree;
 }
@@ -94,26 +95,37 @@ DWORD Install(const std::string& folder) {
     return RunToTheEnd(kSetup, "/S /D=" + folder);
 }
 
-std::optional<std::string> UninstallString(const char* name) {
+// Runs an uninstaller in its folder and waits for it: its exit status. (It
+// stays behind, with its folder.)
+DWORD UninstallInPlace(const std::string& folder) {
+    return RunToTheEnd(folder + "\\uninstall.exe", "/S _?=" + folder);
+}
+
+std::string UninstallKey(const std::string& id) {
+    return "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + id;
+}
+
+std::optional<std::string> UninstallString(const std::string& id, const char* name) {
     char value[1024] = {};
     DWORD size = sizeof(value);
-    if (::RegGetValueA(HKEY_LOCAL_MACHINE, kUninstallKey, name, RRF_RT_REG_SZ, nullptr, value,
-                       &size) != ERROR_SUCCESS)
+    if (::RegGetValueA(HKEY_LOCAL_MACHINE, UninstallKey(id).c_str(), name, RRF_RT_REG_SZ, nullptr,
+                       value, &size) != ERROR_SUCCESS)
         return std::nullopt;
     return value;
 }
 
-std::optional<DWORD> UninstallDword(const char* name) {
+std::optional<DWORD> UninstallDword(const std::string& id, const char* name) {
     DWORD value = 0, size = sizeof(value);
-    if (::RegGetValueA(HKEY_LOCAL_MACHINE, kUninstallKey, name, RRF_RT_REG_DWORD, nullptr, &value,
-                       &size) != ERROR_SUCCESS)
+    if (::RegGetValueA(HKEY_LOCAL_MACHINE, UninstallKey(id).c_str(), name, RRF_RT_REG_DWORD,
+                       nullptr, &value, &size) != ERROR_SUCCESS)
         return std::nullopt;
     return value;
 }
 
-bool UninstallKeyExists() {
+bool UninstallKeyExists(const std::string& id) {
     HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallKey(id).c_str(), 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
         return false;
     ::RegCloseKey(key);
     return true;
@@ -126,9 +138,9 @@ std::string CommonFolder(int csidl) {
 }
 
 // The shortcuts every user gets: the Start menu's and the desktop's.
-std::vector<std::string> Shortcuts() {
-    return {CommonFolder(CSIDL_COMMON_PROGRAMS) + kShortcutName,
-            CommonFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + kShortcutName};
+std::vector<std::string> Shortcuts(const std::string& name = kShortcutName) {
+    return {CommonFolder(CSIDL_COMMON_PROGRAMS) + name,
+            CommonFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + name};
 }
 
 struct Shortcut {
@@ -190,10 +202,11 @@ std::string FixedFileVersion(const std::string& file) {
 }
 
 // What a failed run may have left in the prefix that later runs share.
-void ForgetTheInstallation() {
-    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
-    for (const std::string& shortcut : Shortcuts())
-        ::DeleteFileA(shortcut.c_str());
+void ForgetTheInstallation(const std::string& id = kPlainId,
+                           const std::string& shortcut = kShortcutName) {
+    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey(id).c_str());
+    for (const std::string& path : Shortcuts(shortcut))
+        ::DeleteFileA(path.c_str());
 }
 
 } // namespace
@@ -256,11 +269,11 @@ TEST_F(Installed, RegistersTheUninstallerWithAddRemovePrograms) {
         {"InstallLocation", s_folder},
     };
     for (const auto& expected : strings)
-        EXPECT_EQ(UninstallString(expected.name), expected.value) << expected.name;
-    EXPECT_EQ(UninstallDword("NoModify"), 1u);
-    EXPECT_EQ(UninstallDword("NoRepair"), 1u);
+        EXPECT_EQ(UninstallString(kPlainId, expected.name), expected.value) << expected.name;
+    EXPECT_EQ(UninstallDword(kPlainId, "NoModify"), 1u);
+    EXPECT_EQ(UninstallDword(kPlainId, "NoRepair"), 1u);
     // The executable's version information names no maker.
-    EXPECT_EQ(UninstallString("Publisher"), std::nullopt);
+    EXPECT_EQ(UninstallString(kPlainId, "Publisher"), std::nullopt);
 
     // In KB, each file rounded up.
     DWORD bytes = 0;
@@ -270,7 +283,7 @@ TEST_F(Installed, RegistersTheUninstallerWithAddRemovePrograms) {
             ::GetFileAttributesExA((s_folder + "\\" + file).c_str(), GetFileExInfoStandard, &data));
         bytes += data.nFileSizeLow;
     }
-    std::optional<DWORD> size = UninstallDword("EstimatedSize");
+    std::optional<DWORD> size = UninstallDword(kPlainId, "EstimatedSize");
     ASSERT_TRUE(size.has_value());
     EXPECT_GE(*size, bytes / 1024);
     EXPECT_LE(*size, bytes / 1024 + kReleaseFiles.size());
@@ -321,7 +334,7 @@ TEST_F(Uninstall, RemovesWhatTheInstallerMadeAndLeavesTheUsersFiles) {
     TempDir parent;
     const std::string folder = parent.PathOf("游戏 客户端");
     ASSERT_EQ(Install(folder), 0u);
-    ASSERT_TRUE(UninstallKeyExists());
+    ASSERT_TRUE(UninstallKeyExists(kPlainId));
     parent.Write("游戏 客户端\\我的截图.png", "the user's");
 
     // As its QuietUninstallString says: the uninstaller copies itself away
@@ -331,5 +344,166 @@ TEST_F(Uninstall, RemovesWhatTheInstallerMadeAndLeavesTheUsersFiles) {
     EXPECT_EQ(ListTree(folder), std::vector<std::string>{"我的截图.png"});
     for (const std::string& shortcut : Shortcuts())
         EXPECT_EQ(::GetFileAttributesA(shortcut.c_str()), INVALID_FILE_ATTRIBUTES) << shortcut;
-    EXPECT_FALSE(UninstallKeyExists());
+    EXPECT_FALSE(UninstallKeyExists(kPlainId));
+}
+
+namespace {
+
+// The operators' releases the branded fixture made (make-releases.cmake).
+struct Product {
+    const char* id;
+    const char* name;
+    std::string Setup(const char* version) const {
+        return WindowsPath(BRANDED_DIR) + "\\releases\\" + id + "-" + version + "-setup.exe";
+    }
+    // Where the installer puts it by default.
+    std::string Folder() const { return CommonFolder(CSIDL_PROGRAM_FILES) + "\\" + name; }
+    std::string Exe() const { return Folder() + "\\" + id + ".exe"; }
+    std::string Shortcut() const { return std::string("\\") + name + ".lnk"; }
+};
+
+const Product kTestGame{"TestGame", "测试游戏"};
+const Product kOtherGame{"OtherGame", "另一个游戏"};
+
+// The images of an .ico file, or of an executable's icon 128, in order.
+std::vector<std::string> IconImages(const std::string& ico) {
+    std::vector<std::string> images;
+    const WORD count = *reinterpret_cast<const WORD*>(ico.data() + 4);
+    for (WORD i = 0; i < count; ++i) {
+        const DWORD* entry = reinterpret_cast<const DWORD*>(ico.data() + 6 + 16 * i + 8);
+        images.push_back(ico.substr(entry[1], entry[0]));
+    }
+    return images;
+}
+
+std::vector<std::string> ExecutableIconImages(const std::string& exe) {
+    std::vector<std::string> images;
+    HMODULE module = ::LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    auto resource = [&](LPCSTR name, LPCSTR type) {
+        HRSRC found = ::FindResourceA(module, name, type);
+        return found ? std::string(
+                           static_cast<const char*>(::LockResource(::LoadResource(module, found))),
+                           ::SizeofResource(module, found))
+                     : std::string();
+    };
+    const std::string group = resource(MAKEINTRESOURCEA(128), RT_GROUP_ICON);
+    for (size_t at = 6; group.size() >= 6 && at + 14 <= group.size(); at += 14)
+        images.push_back(resource(
+            MAKEINTRESOURCEA(*reinterpret_cast<const WORD*>(group.data() + at + 12)), RT_ICON));
+    ::FreeLibrary(module);
+    return images;
+}
+
+std::string ReadBinary(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+class BrandedRelease : public ::testing::Test {
+protected:
+    // Whatever a test left installed goes, with its folder.
+    void TearDown() override {
+        for (const Product* product : {&kTestGame, &kOtherGame}) {
+            if (::GetFileAttributesA((product->Folder() + "\\uninstall.exe").c_str()) !=
+                INVALID_FILE_ATTRIBUTES)
+                RunToTheEnd(product->Folder() + "\\uninstall.exe", "/S");
+            ForgetTheInstallation(product->id, product->Shortcut());
+            std::string command = "/c rd /s /q \"" + product->Folder() + "\"";
+            RunToTheEnd(CommonFolder(CSIDL_SYSTEM) + "\\cmd.exe", command);
+        }
+    }
+};
+
+} // namespace
+
+TEST_F(BrandedRelease, CarriesTheOperatorsNameIconAndPublisherEverywhere) {
+    ASSERT_EQ(RunToTheEnd(kTestGame.Setup("1.0.0"), "/S"), 0u);
+    const std::string exe = kTestGame.Exe();
+    const std::string publisher = "测试网络科技有限公司";
+    const std::pair<const char*, std::string> strings[] = {
+        {"ProductName", "测试游戏"},
+        {"CompanyName", publisher},
+        {"FileDescription", "测试游戏"},
+        {"ProductVersion", "1.0.0"},
+        {"LegalCopyright", "版权所有 2026 " + publisher},
+        {"OriginalFilename", "TestGame.exe"},
+        {"EngineVersion", CLIENT_VERSION},
+    };
+    for (const auto& [name, value] : strings)
+        EXPECT_EQ(VersionString(exe, name), value) << name;
+    EXPECT_EQ(FixedFileVersion(exe), "1.0.0.0");
+    EXPECT_EQ(ExecutableIconImages(exe), IconImages(ReadBinary(WinePath(BRANDED_ICON))));
+    const std::string setup = kTestGame.Setup("1.0.0");
+    EXPECT_EQ(VersionString(setup, "ProductName"), "测试游戏");
+    EXPECT_EQ(VersionString(setup, "CompanyName"), publisher);
+    EXPECT_EQ(VersionString(setup, "ProductVersion"), "1.0.0");
+
+    for (const std::string& path : Shortcuts(kTestGame.Shortcut())) {
+        std::optional<Shortcut> shortcut = ReadShortcut(path);
+        ASSERT_TRUE(shortcut.has_value()) << path;
+        EXPECT_EQ(shortcut->target, exe) << path;
+        EXPECT_EQ(shortcut->folder, kTestGame.Folder()) << path;
+    }
+    const std::pair<const char*, std::string> entry[] = {
+        {"DisplayName", "测试游戏"},
+        {"Publisher", publisher},
+        {"DisplayVersion", "1.0.0"},
+        {"DisplayIcon", exe + ",0"},
+        {"URLInfoAbout", "https://example.com/test-game"},
+        {"InstallLocation", kTestGame.Folder()},
+    };
+    for (const auto& [name, value] : entry)
+        EXPECT_EQ(UninstallString(kTestGame.id, name), value) << name;
+    EXPECT_GT(UninstallDword(kTestGame.id, "EstimatedSize").value_or(0), 0u);
+}
+
+TEST_F(BrandedRelease, TwoProductsInstallSideBySideAndUninstallApart) {
+    ASSERT_EQ(RunToTheEnd(kTestGame.Setup("1.0.0"), "/S"), 0u);
+    ASSERT_EQ(RunToTheEnd(kOtherGame.Setup("3.0.0"), "/S"), 0u);
+    const std::vector<std::string> otherTree = ListTree(kOtherGame.Folder());
+    // Its description offers no desktop shortcut.
+    const std::vector<std::string> otherShortcuts = Shortcuts(kOtherGame.Shortcut());
+    EXPECT_EQ(::GetFileAttributesA(otherShortcuts[1].c_str()), INVALID_FILE_ATTRIBUTES);
+
+    EXPECT_EQ(RunToTheEnd(kTestGame.Folder() + "\\uninstall.exe", "/S"), 0u);
+    EXPECT_FALSE(UninstallKeyExists(kTestGame.id));
+    EXPECT_EQ(ListTree(kOtherGame.Folder()), otherTree);
+    EXPECT_EQ(UninstallString(kOtherGame.id, "DisplayVersion"), "3.0.0");
+    std::optional<Shortcut> shortcut = ReadShortcut(otherShortcuts[0]);
+    ASSERT_TRUE(shortcut.has_value());
+    ChildProcess client(shortcut->target, "", shortcut->folder);
+    EXPECT_NE(WaitForLoginWindow(client).content, nullptr);
+    client.Terminate();
+}
+
+TEST_F(BrandedRelease, AnUpgradeRemovesWhatOnlyTheOldReleaseHadAndKeepsThePlayersFiles) {
+    const std::string folder = kTestGame.Folder();
+    ASSERT_EQ(RunToTheEnd(kTestGame.Setup("1.0.0"), "/S"), 0u);
+    std::ofstream(folder + "\\data\\存档.sav") << "the player's";
+    ASSERT_EQ(RunToTheEnd(kTestGame.Setup("1.1.0"), "/S"), 0u);
+    const std::vector<std::string> tree = ListTree(folder);
+    auto has = [&](const char* file) { return std::count(tree.begin(), tree.end(), file) == 1; };
+    EXPECT_FALSE(has("data\\only-1.0.0.txt"));
+    EXPECT_TRUE(has("data\\only-1.1.0.txt"));
+    EXPECT_TRUE(has("data\\存档.sav"));
+    EXPECT_EQ(UninstallString(kTestGame.id, "DisplayVersion"), "1.1.0");
+
+    EXPECT_EQ(RunToTheEnd(folder + "\\uninstall.exe", "/S"), 0u);
+    EXPECT_EQ(ListTree(folder), (std::vector<std::string>{"data\\", "data\\存档.sav"}));
+}
+
+TEST_F(BrandedRelease, ARunningGameStopsASilentInstallOrUninstallWithoutChangingAFile) {
+    const std::string folder = kTestGame.Folder();
+    ASSERT_EQ(RunToTheEnd(kTestGame.Setup("1.0.0"), "/S"), 0u);
+    const std::vector<std::string> installed = ListTree(folder);
+    const std::string exe = ReadBinary(kTestGame.Exe());
+    ChildProcess client(kTestGame.Exe(), "", folder);
+    ASSERT_NE(WaitForLoginWindow(client).content, nullptr);
+
+    EXPECT_NE(RunToTheEnd(kTestGame.Setup("1.1.0"), "/S"), 0u);
+    EXPECT_NE(UninstallInPlace(folder), 0u);
+    EXPECT_EQ(ListTree(folder), installed);
+    EXPECT_EQ(ReadBinary(kTestGame.Exe()), exe);
+    EXPECT_EQ(UninstallString(kTestGame.id, "DisplayVersion"), "1.0.0");
+    client.Terminate();
 }
