@@ -85,6 +85,14 @@ struct BrokenSkin {
     bool writeConfig = true;
 };
 
+std::string U8(const char8_t* text) {
+    return reinterpret_cast<const char*>(text);
+}
+
+// A release description in UTF-8, as Notepad saves it; the rows add its id.
+const std::string kRelease =
+    U8(u8"\xEF\xBB\xBF[release]\nname=示例游戏\npublisher=示例网络\nversion=1.0.0\n");
+
 constexpr Severity E = Severity::Error;
 constexpr Severity W = Severity::Warning;
 
@@ -218,6 +226,18 @@ const std::vector<BrokenSkin>& BrokenSkins() {
         {"no icon",
          [](SkinCopy& s) { ::DeleteFileA(s.Dir().PathOf("data\\main.ico").c_str()); },
          {{W, "data\\main.ico", "does not exist"}}},
+        // The release description is read as the packaging reads it.
+        {"a whole release description",
+         [](SkinCopy& s) { s.Dir().Write("release.ini", kRelease + "id=DemoGame\n"); },
+         {}},
+        {"a release id in Chinese",
+         [](SkinCopy& s) { s.Dir().Write("release.ini", kRelease + U8(u8"id=游戏\n")); },
+         {{E, "id", "must be ASCII letters"}}},
+        {"a release icon that is a PNG",
+         [](SkinCopy& s) {
+             s.Dir().Write("release.ini", kRelease + "id=Demo\nicon=data\\login_bg.png\n");
+         },
+         {{E, "icon", "\"data\\login_bg.png\" is a PNG image, not an icon (.ico)"}}},
     };
     return skins;
 }

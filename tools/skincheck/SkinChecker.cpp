@@ -5,6 +5,7 @@
 #include "GameLayout.h"
 #include "GdiplusImage.h"
 #include "PictureEx.h"
+#include "ReleaseDescription.h"
 #include "TextConversion.h"
 
 #include <shlwapi.h>
@@ -34,13 +35,15 @@ FileStart ReadFileStart(const std::string& path, DWORD most) {
     if (file == INVALID_HANDLE_VALUE)
         return {FileKind::Unreadable, {}};
     FileStart start;
+    LARGE_INTEGER size{};
     // Names such as CON open devices, which a read would wait on.
-    if (::GetFileType(file) != FILE_TYPE_DISK) {
+    if (::GetFileType(file) != FILE_TYPE_DISK || !::GetFileSizeEx(file, &size)) {
         start.failure = FileKind::Device;
     } else {
-        start.bytes.resize(most);
+        start.bytes.resize(static_cast<size_t>(std::min<LONGLONG>(most, size.QuadPart)));
         DWORD read = 0;
-        if (::ReadFile(file, start.bytes.data(), most, &read, nullptr))
+        if (::ReadFile(file, start.bytes.data(), static_cast<DWORD>(start.bytes.size()), &read,
+                       nullptr))
             start.bytes.resize(read);
         else
             start.failure = FileKind::Unreadable;
@@ -234,6 +237,7 @@ std::vector<Finding> CSkinChecker::Run() {
         CheckGameLayout();
     }
     CheckIcon();
+    CheckReleaseDescription();
     return m_findings;
 }
 
@@ -512,6 +516,31 @@ void CSkinChecker::CheckIcon() {
             std::string("is ") + NameOf(kind) + ", not an icon: the windows have no icon");
 }
 
+// The release description, read as the release tool reads it: its first
+// problem, in the same words.
+void CSkinChecker::CheckReleaseDescription() {
+    // As the release tool, files of 64 MiB and more are not read.
+    constexpr DWORD kLargest = 64 << 20;
+    auto read = [](const std::string& utf8Path) -> std::optional<std::string> {
+        FileStart file = ReadFileStart(ToNarrow(ToWide(utf8Path, CP_UTF8)), kLargest);
+        if (file.failure != FileKind::Other || file.bytes.size() >= kLargest)
+            return std::nullopt;
+        return std::move(file.bytes);
+    };
+    const FileStart description = ReadFileStart(kReleaseFileName, kLargest);
+    if (description.failure == FileKind::Missing)
+        return;
+    std::optional<ReleaseProblem> problem;
+    if (description.failure != FileKind::Other)
+        problem = ReleaseProblem{"-", "cannot be read"};
+    else if (auto result = ReadReleaseDescription(description.bytes, read);
+             std::holds_alternative<ReleaseProblem>(result))
+        problem = std::get<ReleaseProblem>(result);
+    if (problem)
+        m_findings.push_back({Severity::Error, problem->field,
+                              ToNarrow(ToWide(problem->message, CP_UTF8)), kReleaseFileName});
+}
+
 void CSkinChecker::Add(Severity severity, const std::string& key, const std::string& message) {
     m_findings.push_back({severity, key, message});
 }
@@ -538,9 +567,8 @@ Box CSkinChecker::BoxOf(const std::string& stem) const {
 }
 
 std::string FormatFinding(const Finding& finding) {
-    return std::string("config.xml: ") +
-           (finding.severity == Severity::Error ? "error" : "warning") + ": " + finding.key + ": " +
-           finding.message;
+    return finding.file + ": " + (finding.severity == Severity::Error ? "error" : "warning") +
+           ": " + finding.key + ": " + finding.message;
 }
 
 int ExitStatusOf(const std::vector<Finding>& findings) {

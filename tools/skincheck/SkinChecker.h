@@ -21,6 +21,8 @@ struct Finding {
     // The key (or element, or file) the finding is about; "-" for the file as a whole.
     std::string key;
     std::string message;
+    // The skin's file the finding is in.
+    std::string file = "config.xml";
 };
 
 class CSkinChecker {
@@ -44,6 +46,7 @@ private:
     void CheckLoginLayout();
     void CheckGameLayout();
     void CheckIcon();
+    void CheckReleaseDescription();
 
     void Add(Severity severity, const std::string& key, const std::string& message);
     void Add(const std::string& key, const Problem& problem);
@@ -60,7 +63,7 @@ private:
     std::vector<Finding> m_findings;
 };
 
-// One finding as a line: "config.xml: error: KEY: message".
+// One finding as a line: "config.xml: error: KEY: message" (or release.ini).
 std::string FormatFinding(const Finding& finding);
 // 0 without findings, 1 with warnings only, 2 with errors.
 int ExitStatusOf(const std::vector<Finding>& findings);
