@@ -471,8 +471,14 @@ TEST_F(BrandedRelease, TwoProductsInstallSideBySideAndUninstallApart) {
     EXPECT_EQ(UninstallString(kOtherGame.id, "DisplayVersion"), "3.0.0");
     std::optional<Shortcut> shortcut = ReadShortcut(otherShortcuts[0]);
     ASSERT_TRUE(shortcut.has_value());
+    // Named OtherGame.exe, the client finds its skin as client.exe does: the
+    // backdrop that config.xml names, beside itself.
     ChildProcess client(shortcut->target, "", shortcut->folder);
-    EXPECT_NE(WaitForLoginWindow(client).content, nullptr);
+    LoginWindows windows = WaitForLoginWindow(client);
+    ASSERT_NE(windows.content, nullptr);
+    RECT backdrop{};
+    ::GetWindowRect(windows.backdrop, &backdrop);
+    EXPECT_EQ(backdrop.right - backdrop.left, 240);
     client.Terminate();
 }
 
