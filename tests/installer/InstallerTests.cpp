@@ -168,6 +168,23 @@ std::optional<Shortcut> ReadShortcut(const std::string& path) {
     return read;
 }
 
+// The client started as a shortcut starts it, until it goes out of scope.
+struct StartedClient {
+    explicit StartedClient(const Shortcut& shortcut)
+        : process(shortcut.target, "", shortcut.folder), windows(WaitForLoginWindow(process)) {}
+    ~StartedClient() { process.Terminate(); }
+    // The backdrop's size: that of the image config.xml names, found beside
+    // the executable.
+    SIZE Backdrop() const {
+        RECT rect{};
+        ::GetWindowRect(windows.backdrop, &rect);
+        return {rect.right - rect.left, rect.bottom - rect.top};
+    }
+
+    ChildProcess process;
+    LoginWindows windows;
+};
+
 // A version resource's string `name`, from its first language.
 std::string VersionString(const std::string& file, const std::string& name) {
     std::string data(::GetFileVersionInfoSizeA(file.c_str(), nullptr), '\0');
@@ -310,19 +327,14 @@ TEST_F(Installed, ShortcutsStartTheClientInItsFolder) {
 TEST_F(Installed, ClientStartedFromTheStartMenuShowsTheSkinsLoginWindow) {
     std::optional<Shortcut> shortcut = ReadShortcut(Shortcuts()[0]);
     ASSERT_TRUE(shortcut.has_value());
-    ChildProcess client(shortcut->target, "", shortcut->folder);
-    LoginWindows windows = WaitForLoginWindow(client);
-    ASSERT_NE(windows.content, nullptr);
-    // The backdrop, found beside the executable, has its image's size.
-    RECT backdrop{};
-    ::GetWindowRect(windows.backdrop, &backdrop);
-    EXPECT_EQ(backdrop.right - backdrop.left, 240);
-    EXPECT_EQ(backdrop.bottom - backdrop.top, 180);
+    StartedClient client(*shortcut);
+    ASSERT_NE(client.windows.content, nullptr);
+    EXPECT_EQ(client.Backdrop().cx, 240);
+    EXPECT_EQ(client.Backdrop().cy, 180);
     // The close button shows its image, found from the current folder.
     POINT close{kCloseX + kCloseSide / 2, kCloseY + kCloseSide / 2};
-    ::ClientToScreen(windows.content, &close);
+    ::ClientToScreen(client.windows.content, &close);
     EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(close) == kCloseColour; }, 5000));
-    client.Terminate();
 }
 
 class Uninstall : public ::testing::Test {
@@ -471,15 +483,10 @@ TEST_F(BrandedRelease, TwoProductsInstallSideBySideAndUninstallApart) {
     EXPECT_EQ(UninstallString(kOtherGame.id, "DisplayVersion"), "3.0.0");
     std::optional<Shortcut> shortcut = ReadShortcut(otherShortcuts[0]);
     ASSERT_TRUE(shortcut.has_value());
-    // Named OtherGame.exe, the client finds its skin as client.exe does: the
-    // backdrop that config.xml names, beside itself.
-    ChildProcess client(shortcut->target, "", shortcut->folder);
-    LoginWindows windows = WaitForLoginWindow(client);
-    ASSERT_NE(windows.content, nullptr);
-    RECT backdrop{};
-    ::GetWindowRect(windows.backdrop, &backdrop);
-    EXPECT_EQ(backdrop.right - backdrop.left, 240);
-    client.Terminate();
+    // Named OtherGame.exe, the client finds its skin as client.exe does.
+    StartedClient client(*shortcut);
+    ASSERT_NE(client.windows.content, nullptr);
+    EXPECT_EQ(client.Backdrop().cx, 240);
 }
 
 TEST_F(BrandedRelease, AnUpgradeRemovesWhatOnlyTheOldReleaseHadAndKeepsThePlayersFiles) {
