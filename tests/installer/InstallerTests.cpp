@@ -39,6 +39,7 @@ std::string WindowsPath(std::string path) {
 const std::string kRelease = WindowsPath(RELEASE_DIR);
 const std::string kSetup = kRelease + "\\game-client-" CLIENT_RELEASE_VERSION "-setup.exe";
 const std::string kZip = kRelease + "\\game-client-" CLIENT_RELEASE_VERSION ".zip";
+const std::string kKit = kRelease + "\\game-client-" CLIENT_RELEASE_VERSION "-skin-kit.zip";
 constexpr char kPlainId[] = "GameClient";
 constexpr char kShortcutName[] = "\\Game client.lnk";
 constexpr DWORD kInstallerTimeoutMs = 60000;
@@ -241,6 +242,18 @@ TEST(Release, ZipHoldsTheClientItsConfigurationAndDataOnly) {
     }
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, kReleaseFiles);
+}
+
+TEST(Release, TheSkinKitHoldsTheToolsTheSkinAndTheDocuments) {
+    std::vector<std::string> names;
+    for (const ZipEntry& entry : ReadZipEntries(kKit))
+        names.push_back(entry.name);
+    for (const char* expected :
+         {"README.txt", "skincheck.exe", "preview.exe", "skin/config.xml",
+          "skin/data/login buttons/close_normal.bmp", "skin/pages/login.html",
+          "docs/configuration.md", "docs/pages.md", "docs/releases.md", "pages/external-shim.js",
+          "pages/external.d.ts"})
+        EXPECT_EQ(std::count(names.begin(), names.end(), expected), 1) << expected;
 }
 
 // One silent installation for the tests of what it made.
