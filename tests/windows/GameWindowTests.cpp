@@ -674,59 +674,30 @@ TEST_F(GameWindowTest, CloseAsksFirstThenEndsThroughTheWholeSequence) {
 
 // The process ended at once from elsewhere (the login window's close button,
 // the hand-over) while the game window is in the tray: its icon goes first.
+// The icon's tip is the client's own text, or a branded release's name.
 TEST_F(GameWindowTest, EndingTheProcessAtOnceLeavesNoIconInTheTray) {
-    for (const char* path : {"close", "handover"}) {
-        const std::string said = RunTrayChild(ProgramDirectory() + "\\tray_exit_child.exe", path);
-        EXPECT_NE(said.find("in tray: yes"), std::string::npos) << path << ": " << said;
-        EXPECT_NE(said.find("icon at exit: no"), std::string::npos) << path << ": " << said;
-        EXPECT_NE(said.find("tip: Quorvane"), std::string::npos) << path << ": " << said;
-    }
-}
-
-TEST_F(GameWindowTest, ABrandedReleaseNamesItselfInTheTrayTip) {
-    const std::string child = m_dir.PathOf("branded.exe");
-    ASSERT_TRUE(
-        ::CopyFileA((ProgramDirectory() + "\\tray_exit_child.exe").c_str(), child.c_str(), FALSE));
+    const std::string plain = ProgramDirectory() + "\\tray_exit_child.exe";
+    const std::string branded = m_dir.PathOf("branded.exe");
+    ASSERT_TRUE(::CopyFileA(plain.c_str(), branded.c_str(), FALSE));
     m_dir.Write("release.ini",
                 reinterpret_cast<const char*>(
                     u8"name=测试游戏\npublisher=测试网络\nid=TestGame\nversion=2.0.0\n"));
     ChildProcess release(ProgramDirectory() + "\\release.exe",
-                         "\"" + m_dir.Path() + "\" \"" + child + "\" \"" + m_dir.PathOf("r.cmake") +
-                             "\"",
+                         "\"" + m_dir.Path() + "\" \"" + branded + "\" \"" +
+                             m_dir.PathOf("r.cmake") + "\"",
                          m_dir.Path());
     ASSERT_TRUE(release.WaitForExit(30000));
     ASSERT_EQ(release.ExitCode(), 0u);
-    const std::string said = RunTrayChild(child, "close");
-    EXPECT_NE(said.find("tip: 测试游戏"), std::string::npos) << said;
-}
-
-TEST_F(GameWindowTest, CacheButtonEmptiesTheCacheOnceConfirmedAndSaysSo) {
-    std::string question, done, doneCaption;
-    std::atomic<bool> answered{false};
-    std::thread answers;
-    RunGame({
-        Do([&] {
-            EXPECT_TRUE(AddCacheEntry("http://127.0.0.1:9/cached-page.html"));
-            EXPECT_FALSE(CacheEntries().empty());
-            answers = std::thread([&] {
-                MessageBoxAnswerer ask(IDOK);
-                ask.Wait();
-                question = ask.Text();
-                MessageBoxAnswerer tell(IDOK);
-                tell.Wait();
-                done = tell.Text();
-                doneCaption = tell.Caption();
-                answered = true;
-            });
-            ClickAt(CentreOf(Button(1011)));
-        }),
-        Until([&] { return answered.load(); }),
-        Do([&] { EXPECT_TRUE(CacheEntries().empty()); }),
-    });
-    answers.join();
-    EXPECT_EQ(question, "确定清空缓存吗?");
-    EXPECT_EQ(done, "清空完成");
-    EXPECT_EQ(doneCaption, "Done");
+    const struct {
+        std::string program;
+        const char* path;
+        const char* tip;
+    } runs[] = {{plain, "close", "tip: Quorvane"}, {branded, "handover", "tip: 测试游戏"}};
+    for (const auto& run : runs) {
+        const std::string said = RunTrayChild(run.program, run.path);
+        for (const char* line : {"in tray: yes", "icon at exit: no", run.tip})
+            EXPECT_NE(said.find(line), std::string::npos) << run.path << ": " << said;
+    }
 }
 
 // The work area made smaller than the screen for a scope, as a task bar does.
