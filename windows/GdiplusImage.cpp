@@ -1,35 +1,29 @@
 #include "GdiplusImage.h"
 
+#include "PngHeader.h"
+
 #include <gdiplus.h>
 #include <wincodec.h>
-
-#include <cstring>
 
 using namespace Gdiplus;
 
 namespace {
 
-// The pixel size a PNG file's header gives: the signature, then the IHDR
-// chunk with the width and height, big-endian. False for any other file.
+// The pixel size a PNG file's header gives; false for any other file.
 bool PeekPngSize(const std::wstring& path, UINT* width, UINT* height) {
     HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
-    unsigned char header[24] = {};
+    std::uint8_t header[kPngHeaderBytes] = {};
     DWORD read = 0;
     BOOL ok = ::ReadFile(file, header, sizeof(header), &read, nullptr);
     ::CloseHandle(file);
-    static constexpr unsigned char kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    if (!ok || read != sizeof(header) || std::memcmp(header, kSignature, 8) != 0 ||
-        std::memcmp(header + 12, "IHDR", 4) != 0)
+    std::optional<PngSize> size = ok ? PngHeaderSize(std::span(header, read)) : std::nullopt;
+    if (!size)
         return false;
-    auto big = [&](int at) {
-        return UINT{header[at]} << 24 | UINT{header[at + 1]} << 16 | UINT{header[at + 2]} << 8 |
-               UINT{header[at + 3]};
-    };
-    *width = big(16);
-    *height = big(20);
+    *width = size->width;
+    *height = size->height;
     return true;
 }
 

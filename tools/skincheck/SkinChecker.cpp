@@ -14,8 +14,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-enum class FileKind { Missing, Folder, Device, Unreadable, Bitmap, Png, Gif, Jpeg, Icon, Other };
-
 namespace {
 
 struct FileStart {
@@ -57,18 +55,7 @@ FileKind KindOfFile(const std::string& path) {
     const FileStart file = ReadFileStart(path, 8);
     if (file.failure != FileKind::Other)
         return file.failure;
-    const std::string& start = file.bytes;
-    if (start.starts_with("BM"))
-        return FileKind::Bitmap;
-    if (start.starts_with("\x89PNG"))
-        return FileKind::Png;
-    if (start.starts_with("GIF8"))
-        return FileKind::Gif;
-    if (start.starts_with("\xFF\xD8\xFF"))
-        return FileKind::Jpeg;
-    if (start.size() >= 4 && start.compare(0, 4, std::string("\0\0\1\0", 4)) == 0)
-        return FileKind::Icon;
-    return FileKind::Other;
+    return SniffFileKind(file.bytes);
 }
 
 const char* NameOf(FileKind kind) {

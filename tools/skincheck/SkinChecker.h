@@ -14,8 +14,6 @@
 #include <string>
 #include <vector>
 
-enum class FileKind;
-
 struct Finding {
     Severity severity;
     // The key (or element, or file) the finding is about; "-" for the file as a whole.

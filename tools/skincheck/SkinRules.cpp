@@ -106,6 +106,20 @@ std::optional<Problem> NumberProblem(std::string_view written, long long readAs)
     return Problem{Severity::Error, Quoted(written) + " is not a number: " + reading};
 }
 
+FileKind SniffFileKind(std::string_view start) {
+    if (start.starts_with("BM"))
+        return FileKind::Bitmap;
+    if (start.starts_with("\x89PNG"))
+        return FileKind::Png;
+    if (start.starts_with("GIF8"))
+        return FileKind::Gif;
+    if (start.starts_with("\xFF\xD8\xFF"))
+        return FileKind::Jpeg;
+    if (start.starts_with(std::string_view("\0\0\1\0", 4)))
+        return FileKind::Icon;
+    return FileKind::Other;
+}
+
 std::optional<Problem> ChannelProblem(int readAs) {
     if (readAs >= 0 && readAs <= 255)
         return std::nullopt;

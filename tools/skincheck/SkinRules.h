@@ -25,6 +25,14 @@ std::optional<Problem> ChannelProblem(int readAs);
 // Anything but an absolute http or https address.
 std::optional<Problem> AddressProblem(std::string_view address);
 
+// What a skin's file is: why it could not be read, or what its first bytes
+// say it holds.
+enum class FileKind { Missing, Folder, Device, Unreadable, Bitmap, Png, Gif, Jpeg, Icon, Other };
+
+// The kind of image a file's first bytes (eight are enough) announce: Bitmap,
+// Png, Gif, Jpeg, Icon or Other.
+FileKind SniffFileKind(std::string_view start);
+
 // The key the client reads that `unknown` most likely was meant to be, or ""
 // when none is near: the same letters in another case, or a few edits away.
 std::string NearestKey(std::string_view unknown, const std::vector<SkinKey>& keys);
