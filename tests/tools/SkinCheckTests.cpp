@@ -109,6 +109,9 @@ const std::vector<BrokenSkin>& BrokenSkins() {
         {"not well-formed",
          [](SkinCopy& s) { s.Replace("</login_url>", "</login_uri>"); },
          {{E, "-", "is not well-formed XML (line 10, column "}}},
+        {"ending inside a comment",
+         [](SkinCopy& s) { s.Config().resize(s.Config().find("<!-- Game window") + 20); },
+         {{E, "-", "is not well-formed XML"}}},
         {"a DOCTYPE",
          [](SkinCopy& s) {
              s.Replace("<config>", "<!DOCTYPE config [<!ENTITY a \"b\">]><config>");

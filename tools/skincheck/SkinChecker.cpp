@@ -170,10 +170,14 @@ std::optional<XmlStop> WhereXmlLiteStops(const wchar_t* path) {
         SUCCEEDED(::SHCreateStreamOnFileW(path, STGM_READ | STGM_SHARE_DENY_WRITE, &stream)) &&
         SUCCEEDED(reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit)) &&
         SUCCEEDED(reader->SetInput(stream))) {
+        // No file has more nodes than bytes: a reader that goes on past that
+        // is stuck where it is (Wine's, at the end of an unterminated comment).
+        STATSTG stat{};
+        stream->Stat(&stat, STATFLAG_NONAME);
         XmlNodeType node;
         HRESULT hr = S_OK;
-        while ((hr = reader->Read(&node)) == S_OK) {
-        }
+        for (ULONGLONG nodes = 0; hr == S_OK; ++nodes)
+            hr = nodes > stat.cbSize.QuadPart ? E_FAIL : reader->Read(&node);
         if (FAILED(hr)) {
             stop = XmlStop{};
             reader->GetLineNumber(&stop->line);
