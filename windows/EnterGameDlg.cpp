@@ -4,6 +4,7 @@
 #include "GameLayout.h"
 #include "MainDlg.h"
 #include "MinimisedIcon.h"
+#include "Monitors.h"
 #include "ReleaseName.h"
 #include "SkinSettings.h"
 #include "TranslucentDialog.h"
@@ -12,6 +13,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 #include <utility>
 
 namespace {
@@ -99,6 +101,21 @@ private:
 
 bool g_gameWindowOpen = false;
 
+// A saved placement back on a monitor when none shows it any more (the one
+// it was on was unplugged). Its place is in workspace coordinates, which
+// start at the primary monitor's work area.
+void KeepOnAMonitor(WINDOWPLACEMENT& placement) {
+    const std::vector<MonitorArea> monitors = DisplayMonitors();
+    const MonitorArea& primary = monitors[MonitorHolding(monitors, {})];
+    const int dx = primary.work.left - primary.bounds.left;
+    const int dy = primary.work.top - primary.bounds.top;
+    RECT place = placement.rcNormalPosition;
+    ::OffsetRect(&place, dx, dy);
+    place = ToRect(OntoAMonitor(monitors, ToScreenRect(place)));
+    ::OffsetRect(&place, -dx, -dy);
+    placement.rcNormalPosition = place;
+}
+
 // The game window whose icon is in the notification area. The process can
 // end at once from elsewhere while it is there (the login window's close
 // button, the hand-over); the icon must not stay behind as a ghost.
@@ -131,10 +148,12 @@ void ShowGameWindow(const std::string& url, CMainDlg& login) {
         if (!opened && backdrop && backdrop->m_hWnd)
             backdrop->ShowWindow(SW_SHOW);
     });
-    if (backdrop)
-        backdrop->ShowWindow(SW_HIDE);
     CEnterGameDlg game;
     game.m_gameUrl = url;
+    if (backdrop) {
+        backdrop->GetWindowRect(&game.m_openNear);
+        backdrop->ShowWindow(SW_HIDE);
+    }
     CMainWindowScope mainWindow(&game);
     game.DoModal();
     opened = game.m_layoutReady;
@@ -219,9 +238,9 @@ BOOL CEnterGameDlg::OnInitDialog() {
                             kBrowserPlaceholder);
     SkinButtons();
 
-    RECT desktop;
-    ::GetWindowRect(::GetDesktopWindow(), &desktop);
-    GameRect place = InitialGamePlacement(desktop.right, desktop.bottom);
+    const std::vector<MonitorArea> monitors = DisplayMonitors();
+    const GameRect place =
+        InitialGamePlacement(monitors[MonitorHolding(monitors, ToScreenRect(m_openNear))].bounds);
     MoveWindow(place.x, place.y, place.width, place.height, TRUE);
     ::SetForegroundWindow(m_hWnd);
     return TRUE;
@@ -366,10 +385,8 @@ void CEnterGameDlg::OnBtnWin() {
     if (m_maximized) {
         ShowWindow(SW_RESTORE);
     } else {
-        // Maximised, but the task bar stays visible.
-        RECT work{};
-        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-        MoveWindow(work);
+        // Maximised, but the task bar of its monitor stays visible.
+        MoveWindow(ToRect(WindowMonitor().work));
     }
     m_maximized = !m_maximized;
 }
@@ -449,6 +466,7 @@ bool CEnterGameDlg::SetFullScreen(bool enter) {
     if (!enter) {
         if (full) {
             m_savedPlacement.length = sizeof(WINDOWPLACEMENT);
+            KeepOnAMonitor(m_savedPlacement);
             ::SetWindowPlacement(m_hWnd, &m_savedPlacement);
             browser->put_FullScreen(VARIANT_FALSE);
         }
@@ -459,12 +477,18 @@ bool CEnterGameDlg::SetFullScreen(bool enter) {
     m_savedPlacement.length = sizeof(WINDOWPLACEMENT);
     ::GetWindowPlacement(m_hWnd, &m_savedPlacement);
     m_browser.ModifyStyle(WS_CAPTION, 0);
-    RECT screen;
-    ::GetWindowRect(::GetDesktopWindow(), &screen);
+    RECT screen = ToRect(WindowMonitor().bounds);
     ::AdjustWindowRectEx(&screen, GetStyle(), FALSE, GetExStyle());
     MoveWindow(screen);
     browser->put_FullScreen(VARIANT_TRUE);
     return true;
+}
+
+MonitorArea CEnterGameDlg::WindowMonitor() const {
+    RECT window{};
+    ::GetWindowRect(m_hWnd, &window);
+    const std::vector<MonitorArea> monitors = DisplayMonitors();
+    return monitors[MonitorHolding(monitors, ToScreenRect(window))];
 }
 
 void CEnterGameDlg::OnClose() {

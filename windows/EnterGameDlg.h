@@ -5,6 +5,7 @@
 // take the whole screen for the page, and closes after a confirmation.
 
 #include "Dialog.h"
+#include "GameLayout.h"
 #include "Gdi.h"
 #include "PictureEx.h"
 #include "ScriptCommandTargets.h"
@@ -56,6 +57,9 @@ public:
 
     SimpleBrowser m_browser;
     std::string m_gameUrl;
+    // Where the login window was: the game window opens on its monitor (on
+    // the primary one when empty).
+    RECT m_openNear{};
     WINDOWPLACEMENT m_savedPlacement{};
     CBitmap m_background;
     CxSkinButton m_btnRefresh;
@@ -103,6 +107,8 @@ private:
     void OnSysCommand(UINT id, LPARAM lParam);
 
     void RegisterF4();
+    // The monitor that holds most of the window.
+    MonitorArea WindowMonitor() const;
     void SkinTitle();
     void SkinButtons();
     void LayOutButtons(int clientWidth);
