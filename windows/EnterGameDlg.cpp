@@ -13,7 +13,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 #include <utility>
 
 namespace {
@@ -105,13 +104,12 @@ bool g_gameWindowOpen = false;
 // it was on was unplugged). Its place is in workspace coordinates, which
 // start at the primary monitor's work area.
 void KeepOnAMonitor(WINDOWPLACEMENT& placement) {
-    const std::vector<MonitorArea> monitors = DisplayMonitors();
-    const MonitorArea& primary = monitors[MonitorHolding(monitors, {})];
+    const MonitorArea primary = MonitorHoldingRect({});
     const int dx = primary.work.left - primary.bounds.left;
     const int dy = primary.work.top - primary.bounds.top;
     RECT place = placement.rcNormalPosition;
     ::OffsetRect(&place, dx, dy);
-    place = ToRect(OntoAMonitor(monitors, ToScreenRect(place)));
+    place = ToRect(OntoAMonitor(DisplayMonitors(), ToScreenRect(place)));
     ::OffsetRect(&place, -dx, -dy);
     placement.rcNormalPosition = place;
 }
@@ -238,9 +236,7 @@ BOOL CEnterGameDlg::OnInitDialog() {
                             kBrowserPlaceholder);
     SkinButtons();
 
-    const std::vector<MonitorArea> monitors = DisplayMonitors();
-    const GameRect place =
-        InitialGamePlacement(monitors[MonitorHolding(monitors, ToScreenRect(m_openNear))].bounds);
+    const GameRect place = InitialGamePlacement(MonitorHoldingRect(m_openNear).bounds);
     MoveWindow(place.x, place.y, place.width, place.height, TRUE);
     ::SetForegroundWindow(m_hWnd);
     return TRUE;
@@ -487,8 +483,7 @@ bool CEnterGameDlg::SetFullScreen(bool enter) {
 MonitorArea CEnterGameDlg::WindowMonitor() const {
     RECT window{};
     ::GetWindowRect(m_hWnd, &window);
-    const std::vector<MonitorArea> monitors = DisplayMonitors();
-    return monitors[MonitorHolding(monitors, ToScreenRect(window))];
+    return MonitorHoldingRect(window);
 }
 
 void CEnterGameDlg::OnClose() {

@@ -30,6 +30,11 @@ std::vector<MonitorArea> DisplayMonitors() {
     return monitors;
 }
 
+MonitorArea MonitorHoldingRect(const RECT& rect) {
+    const std::vector<MonitorArea> monitors = DisplayMonitors();
+    return monitors[MonitorHolding(monitors, ToScreenRect(rect))];
+}
+
 ScreenRect ToScreenRect(const RECT& rect) {
     return {rect.left, rect.top, rect.right, rect.bottom};
 }

@@ -11,5 +11,9 @@
 // is the one the system gives for SPI_GETWORKAREA.
 std::vector<MonitorArea> DisplayMonitors();
 
+// The monitor that holds most of `rect` (MonitorHolding), the primary one
+// for an empty `rect`.
+MonitorArea MonitorHoldingRect(const RECT& rect);
+
 ScreenRect ToScreenRect(const RECT& rect);
 RECT ToRect(const ScreenRect& rect);

@@ -28,9 +28,8 @@ std::wstring VersionString(const std::vector<char>& info, const wchar_t* name) {
     return value;
 }
 
-} // namespace
-
-std::string BrandedProductName() {
+// The name as the version information gives it, read once.
+std::string ReadBrandedProductName() {
     std::vector<wchar_t> path(32768);
     if (!::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())))
         return {};
@@ -51,4 +50,12 @@ std::string BrandedProductName() {
                           nullptr, nullptr);
     narrow.pop_back();
     return narrow;
+}
+
+} // namespace
+
+std::string BrandedProductName() {
+    // The executable does not change while it runs.
+    static const std::string name = ReadBrandedProductName();
+    return name;
 }
