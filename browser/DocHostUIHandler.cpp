@@ -37,7 +37,9 @@ STDMETHODIMP CDocHostUIHandler::GetHostInfo(DOCHOSTUIINFO* info) {
     if (!info)
         return E_POINTER;
     info->cbSize = sizeof(DOCHOSTUIINFO);
-    info->dwFlags |= DOCHOSTUIFLAG_NO3DBORDER;
+    // DPI_AWARE: the engine zooms pages to the display's DPI, so a page keeps
+    // its designed proportions and its text stays sharp.
+    info->dwFlags |= DOCHOSTUIFLAG_NO3DBORDER | DOCHOSTUIFLAG_DPI_AWARE;
     info->dwDoubleClick = DOCHOSTUIDBLCLK_DEFAULT;
     info->pchHostCss = nullptr;
     info->pchHostNS = nullptr;

@@ -196,6 +196,17 @@ void SimpleBrowser::Refresh() {
         m_pBrowser->Refresh();
 }
 
+void SimpleBrowser::SetZoom(int percent) {
+    if (!m_pBrowser)
+        return;
+    VARIANT zoom;
+    ::VariantInit(&zoom);
+    zoom.vt = VT_I4;
+    zoom.lVal = percent;
+    // Not every engine zooms; the page then keeps its size.
+    m_pBrowser->ExecWB(OLECMDID_OPTICAL_ZOOM, OLECMDEXECOPT_DONTPROMPTUSER, &zoom, nullptr);
+}
+
 const MessageMap* SimpleBrowser::ThisMessageMap() {
     static const MessageMapEntry entries[] = {
         OnMessage<WM_SIZE, &SimpleBrowser::OnSize>(),

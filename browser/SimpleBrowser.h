@@ -53,6 +53,8 @@ public:
                        UINT placeholderId);
     void Navigate(const char* url);
     void Refresh();
+    // Zooms the page to `percent` of the size it has at the system's DPI.
+    void SetZoom(int percent);
 
     // Browser events of the top-level frame (and the frame-less ones). All
     // but OnBeforeNavigate2 notify the parent; OnBeforeNavigate2 returns

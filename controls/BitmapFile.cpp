@@ -39,3 +39,46 @@ HBITMAP LoadBitmapFile(const char* path, UINT flags) {
     return static_cast<HBITMAP>(::LoadImageA(::GetModuleHandleA(nullptr), path, IMAGE_BITMAP, 0, 0,
                                              LR_LOADFROMFILE | flags));
 }
+
+std::string ImageFileForDpi(const std::string& path, int dpi, int* factor) {
+    *factor = 1;
+    if (dpi < kTwiceSizeDpi)
+        return path;
+    std::string twice = TwiceSizeName(path);
+    const DWORD attributes = ::GetFileAttributesA(twice.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return path;
+    *factor = 2;
+    return twice;
+}
+
+HBITMAP LoadBitmapFileForDpi(const std::string& path, int dpi, int* factor) {
+    const std::string file = ImageFileForDpi(path, dpi, factor);
+    if (HBITMAP bitmap = LoadBitmapFile(file.c_str(), LR_CREATEDIBSECTION))
+        return bitmap;
+    if (*factor == 1)
+        return nullptr;
+    *factor = 1;
+    return LoadBitmapFile(path.c_str(), LR_CREATEDIBSECTION);
+}
+
+void DrawSkinBitmap(HDC dc, HGDIOBJ bitmap, const RECT& rect, int dpi, int factor) {
+    HDC memory = ::CreateCompatibleDC(dc);
+    HGDIOBJ previous = ::SelectObject(memory, bitmap);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    const int imageDpi = kSkinDpi * factor;
+    if (dpi == imageDpi) {
+        ::BitBlt(dc, rect.left, rect.top, width, height, memory, 0, 0, SRCCOPY);
+    } else {
+        const int previousMode = ::SetStretchBltMode(dc, HALFTONE);
+        POINT origin{};
+        ::SetBrushOrgEx(dc, 0, 0, &origin);
+        ::StretchBlt(dc, rect.left, rect.top, width, height, memory, 0, 0,
+                     ScaleBy(width, imageDpi, dpi), ScaleBy(height, imageDpi, dpi), SRCCOPY);
+        ::SetBrushOrgEx(dc, origin.x, origin.y, nullptr);
+        ::SetStretchBltMode(dc, previousMode);
+    }
+    ::SelectObject(memory, previous);
+    ::DeleteDC(memory);
+}

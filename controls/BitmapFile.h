@@ -2,6 +2,7 @@
 // Loads .bmp files only once the check has found them complete.
 
 #include "BitmapCheck.h"
+#include "DpiScale.h"
 
 #include <windows.h>
 
@@ -12,3 +13,17 @@ bool IsCompleteBitmapFile(const std::string& path);
 // Loads the .bmp file at `path` with LR_LOADFROMFILE and `flags` once the
 // check has passed; null when it does not or the load fails.
 HBITMAP LoadBitmapFile(const char* path, UINT flags = 0);
+
+// The file to load for the skin image at `path` drawn at `dpi`: from 150 % on
+// its twice-size version where there is one (`*factor` = 2: two of its
+// pixels make one of the skin), otherwise `path` itself (`*factor` = 1).
+std::string ImageFileForDpi(const std::string& path, int dpi, int* factor);
+
+// LoadBitmapFile (with LR_CREATEDIBSECTION) of the file ImageFileForDpi
+// chooses; the image itself when its twice-size version does not load.
+HBITMAP LoadBitmapFileForDpi(const std::string& path, int dpi, int* factor);
+
+// Draws `bitmap`, `factor` of whose pixels make one skin pixel, into `rect`
+// at `dpi`: from its top-left corner, as much as fills `rect`. Pixel for
+// pixel where the scale is 1, otherwise stretched with smoothing.
+void DrawSkinBitmap(HDC dc, HGDIOBJ bitmap, const RECT& rect, int dpi, int factor);

@@ -1,5 +1,7 @@
 #include "PictureEx.h"
 
+#include "DpiScale.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -152,7 +154,8 @@ std::vector<FrameRecord> CPictureEx::DecodeFrames(const std::vector<GifFrame>& f
     return decoded;
 }
 
-// Still pictures are sized from their extent at the screen's pixel density.
+// Still pictures are sized from their extent at the skin's 96 DPI, and then
+// scaled like the rest of the skin.
 BOOL CPictureEx::LoadOtherFormat(HGLOBAL memory) {
     m_picture = LoadPicture(memory, m_dataSize, FALSE);
     if (!m_picture)
@@ -161,9 +164,8 @@ BOOL CPictureEx::LoadOtherFormat(HGLOBAL memory) {
     OLE_YSIZE_HIMETRIC height = 0;
     m_picture->get_Width(&width);
     m_picture->get_Height(&height);
-    CClientDC dc(this);
-    m_pictureSize.cx = ::MulDiv(width, ::GetDeviceCaps(dc, LOGPIXELSX), 2540);
-    m_pictureSize.cy = ::MulDiv(height, ::GetDeviceCaps(dc, LOGPIXELSY), 2540);
+    m_pictureSize.cx = ::MulDiv(width, kSkinDpi, 2540);
+    m_pictureSize.cy = ::MulDiv(height, kSkinDpi, 2540);
     m_stillArea = {0, 0, m_pictureSize.cx, m_pictureSize.cy};
     return TRUE;
 }
@@ -173,7 +175,8 @@ BOOL CPictureEx::PrepareSurface(int width, int height) {
         return FALSE; // no window, no device context to be compatible with
     if (width < 0 || height < 0 || std::uint64_t(width) * std::uint64_t(height) > kMaxPicturePixels)
         return FALSE;
-    SetWindowPos(nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
+    const SIZE shown = GetShownSize();
+    SetWindowPos(nullptr, 0, 0, shown.cx, shown.cy, SWP_NOMOVE | SWP_NOZORDER);
     CClientDC dc(this);
     auto surface = std::make_shared<CPictureSurface>(&dc, width, height);
     if (!surface->IsValid())
@@ -226,10 +229,20 @@ void CPictureEx::ResetFields() {
     m_ready = FALSE;
 }
 
+void CPictureEx::SetDrawScale(int dpi, int factor) {
+    m_drawDpi = dpi > 0 ? dpi : kSkinDpi;
+    m_imageDpi = kSkinDpi * (factor > 0 ? factor : 1);
+}
+
+SIZE CPictureEx::GetShownSize() const {
+    return SIZE{ScaleBy(m_pictureSize.cx, m_drawDpi, m_imageDpi),
+                ScaleBy(m_pictureSize.cy, m_drawDpi, m_imageDpi)};
+}
+
 void CPictureEx::OnPaint() {
     CPaintDC dc(this);
     if (m_surface)
-        m_surface->CopyTo(dc, m_pictureSize.cx, m_pictureSize.cy);
+        m_surface->CopyTo(dc, m_pictureSize, GetShownSize());
 }
 
 void CPictureEx::OnDestroy() {

@@ -26,7 +26,15 @@ public:
     void StopAnimation();
     void ReleaseAll();
 
+    // Pictures loaded from now on are skin images drawn at `dpi`, `factor`
+    // of whose pixels make one pixel of the skin: the control takes the
+    // picture's size times dpi / (96 x factor), and the picture is stretched
+    // to it.
+    void SetDrawScale(int dpi, int factor);
+
     SIZE GetPictureSize() const { return m_pictureSize; }
+    // The control's size for the picture.
+    SIZE GetShownSize() const;
     // Decoded frames of an animation; 0 for a still picture.
     size_t GetFrameCount() const { return m_animation ? m_animation->GetFrameCount() : 0; }
     BOOL IsAnimating() const { return m_animation && m_animation->IsRunning(); }
@@ -53,6 +61,8 @@ private:
     void ResetFields();
 
     SIZE m_pictureSize{0, 0};
+    int m_drawDpi = 96;
+    int m_imageDpi = 96;
     COLORREF m_bkColour = RGB(255, 255, 255);
     DWORD m_dataSize = 0;
     BOOL m_isGif = FALSE;

@@ -76,7 +76,13 @@ void CPictureSurface::ReleaseSavedArea() {
     m_savedDC.Attach(nullptr);
 }
 
-void CPictureSurface::CopyTo(HDC target, int width, int height) {
+void CPictureSurface::CopyTo(HDC target, const SIZE& source, const SIZE& shown) {
     std::lock_guard lock(m_lock);
-    ::BitBlt(target, 0, 0, width, height, m_dc, 0, 0, SRCCOPY);
+    if (source.cx == shown.cx && source.cy == shown.cy) {
+        ::BitBlt(target, 0, 0, shown.cx, shown.cy, m_dc, 0, 0, SRCCOPY);
+        return;
+    }
+    ::SetStretchBltMode(target, HALFTONE);
+    ::SetBrushOrgEx(target, 0, 0, nullptr);
+    ::StretchBlt(target, 0, 0, shown.cx, shown.cy, m_dc, 0, 0, source.cx, source.cy, SRCCOPY);
 }

@@ -36,7 +36,9 @@ public:
     // Keeps a copy of `area` until RestoreArea puts it back.
     void SaveArea(const RECT& area);
     void RestoreArea();
-    void CopyTo(HDC target, int width, int height);
+    // Copies `source` pixels from the top-left corner to `target`, stretched
+    // (and smoothed) to `shown` where the two differ.
+    void CopyTo(HDC target, const SIZE& source, const SIZE& shown);
 
 private:
     void ReleaseSavedArea();

@@ -8,10 +8,6 @@ namespace {
 
 constexpr UINT kPushedState = BST_PUSHED; // 4
 
-HBITMAP LoadSkinImage(const char* path) {
-    return LoadBitmapFile(path, LR_CREATEDIBSECTION);
-}
-
 POINT ClientPoint(LPARAM lParam) {
     return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
 }
@@ -53,21 +49,25 @@ void CxSkinButton::PreSubclassWindow() {
     ModifyStyle(0, BS_OWNERDRAW);
 }
 
-void CxSkinButton::SetImageFiles(const char* normal, const char* down, const char* over) {
-    m_imgNormal.DeleteObject();
-    m_imgDown.DeleteObject();
-    m_imgDisabled.DeleteObject();
-    m_imgOver.DeleteObject();
-    if (normal)
-        m_imgNormal.Attach(LoadSkinImage(normal));
-    if (down)
-        m_imgDown.Attach(LoadSkinImage(down));
-    if (over)
-        m_imgOver.Attach(LoadSkinImage(over));
+void CxSkinButton::SetImageFiles(const char* normal, const char* down, const char* over, int dpi) {
+    m_dpi = dpi;
+    LoadSkinImage(m_imgNormal, normal);
+    LoadSkinImage(m_imgDown, down);
+    LoadSkinImage(m_imgOver, over);
     // A disabled image is looked up among the program's bitmap resources
     // under the normal image's name.
+    m_imgDisabled.bitmap.DeleteObject();
+    m_imgDisabled.factor = 1;
     if (normal)
-        m_imgDisabled.Attach(::LoadBitmapA(AfxGetResourceHandle(), normal));
+        m_imgDisabled.bitmap.Attach(::LoadBitmapA(AfxGetResourceHandle(), normal));
+}
+
+void CxSkinButton::LoadSkinImage(SkinImage& image, const char* path) {
+    image.bitmap.DeleteObject();
+    image.factor = 1;
+    if (!path)
+        return;
+    image.bitmap.Attach(LoadBitmapFileForDpi(path, m_dpi, &image.factor));
 }
 
 void CxSkinButton::SetTipText(std::string text) {
@@ -267,14 +267,8 @@ void CxSkinButton::DrawItem(DRAWITEMSTRUCT* item) {
     DrawCaption(dc, caption, text, m_textColour);
 }
 
-void CxSkinButton::DrawImage(HDC dc, const CBitmap& image, const RECT& rect) const {
-    HDC memory = ::CreateCompatibleDC(dc);
-    {
-        CSelectObject selected(memory, image.GetSafeHandle());
-        ::BitBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, memory, 0,
-                 0, SRCCOPY);
-    }
-    ::DeleteDC(memory);
+void CxSkinButton::DrawImage(HDC dc, const SkinImage& image, const RECT& rect) const {
+    DrawSkinBitmap(dc, image.bitmap.GetSafeHandle(), rect, m_dpi, image.factor);
 }
 
 void CxSkinButton::FillFace(HDC dc, const RECT& rect) const {

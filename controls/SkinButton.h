@@ -5,6 +5,7 @@
 // the control's style when it is attached.
 
 #include "Controls.h"
+#include "DpiScale.h"
 #include "Gdi.h"
 #include "ToolTipCtrl.h"
 
@@ -18,8 +19,10 @@ public:
     CxSkinButton();
     ~CxSkinButton() override;
 
-    // Replaces the images (any path may be null); asks for no repaint.
-    void SetImageFiles(const char* normal, const char* down, const char* over);
+    // Replaces the images (any path may be null); asks for no repaint. They
+    // are skin images drawn at `dpi`: scaled by dpi / 96, from the sharper
+    // twice-size file of an image where there is one and dpi calls for it.
+    void SetImageFiles(const char* normal, const char* down, const char* over, int dpi = kSkinDpi);
     // Gives the button a tooltip with `text`, or replaces its text. The
     // tooltip window is made when first needed (the mouse comes by), so
     // that it costs nothing on the way to the first screen.
@@ -61,7 +64,14 @@ private:
     void UncheckGroup();
     bool IsUnderCursor(POINT screenPoint) const;
     bool CorrectPressedDrag();
-    void DrawImage(HDC dc, const CBitmap& image, const RECT& rect) const;
+    // A bitmap and how many of its pixels make one pixel of the skin.
+    struct SkinImage {
+        CBitmap bitmap;
+        int factor = 1;
+        bool IsEmpty() const { return bitmap.IsEmpty(); }
+    };
+    void LoadSkinImage(SkinImage& image, const char* path);
+    void DrawImage(HDC dc, const SkinImage& image, const RECT& rect) const;
     void FillFace(HDC dc, const RECT& rect) const;
     void DrawCaption(HDC dc, const std::string& caption, RECT rect, COLORREF colour) const;
 
@@ -72,9 +82,10 @@ private:
     CToolTipCtrl m_tip;
     std::string m_tipText;
     bool m_hasTip = false;
-    CBitmap m_imgNormal;
-    CBitmap m_imgDown;
-    CBitmap m_imgDisabled;
-    CBitmap m_imgOver;
+    SkinImage m_imgNormal;
+    SkinImage m_imgDown;
+    SkinImage m_imgDisabled;
+    SkinImage m_imgOver;
+    int m_dpi = kSkinDpi;
     COLORREF m_textColour;
 };

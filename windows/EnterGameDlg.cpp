@@ -1,6 +1,7 @@
 #include "EnterGameDlg.h"
 
 #include "BitmapFile.h"
+#include "DisplayDpi.h"
 #include "GameLayout.h"
 #include "MainDlg.h"
 #include "MinimisedIcon.h"
@@ -195,6 +196,7 @@ const MessageMap* CEnterGameDlg::ThisMessageMap() {
         OnMessage<WM_CLOSE, &D::OnClose>(),
         OnMessage<WM_DESTROY, &D::OnDestroy>(),
         OnMessage<WM_SYSCOMMAND, &D::OnSysCommand>(),
+        OnMessage<WM_DPICHANGED, &D::OnDpiChanged>(),
     };
     static const MessageMap map{CDialog::ThisMessageMap(), entries};
     return &map;
@@ -221,19 +223,17 @@ BOOL CEnterGameDlg::OnInitDialog() {
     RegisterF4();
     m_layoutReady = true;
     m_maximized = false;
-    m_background.Attach(LoadBitmapFile(DataPath("game_bg").c_str(), LR_CREATEDIBSECTION));
+    m_dpi = WindowDpi(m_hWnd);
+    KeepDialogLayoutOnDpiChange(m_hWnd);
+    LoadBackground();
     SkinTitle();
-
-    m_gamePic.MoveWindow(IntSetting("game_gamepic_posx"), IntSetting("game_gamepic_posy"),
-                         kPictureWidth, kPictureHeight, TRUE);
-    m_gamePic.LoadFromFile(DataPath("game_gamepic_normal").c_str());
-    m_gamePic.StartDisplay();
+    SkinPicture();
 
     RECT client;
     GetClientRect(&client);
-    m_browser.CreateBrowser(m_gameUrl.c_str(), 0, kFirstBrowserTop, client.right - client.left,
-                            client.bottom - client.top - kFirstBrowserShortfall, this,
-                            kBrowserPlaceholder);
+    m_browser.CreateBrowser(
+        m_gameUrl.c_str(), 0, Scaled(kFirstBrowserTop), client.right - client.left,
+        client.bottom - client.top - Scaled(kFirstBrowserShortfall), this, kBrowserPlaceholder);
     SkinButtons();
 
     const GameRect place = InitialGamePlacement(MonitorHoldingRect(m_openNear).bounds);
@@ -249,13 +249,51 @@ void CEnterGameDlg::RegisterF4() {
         ::RegisterHotKey(m_hWnd, kHotKeyId, 0, VK_F4);
 }
 
+void CEnterGameDlg::LoadBackground() {
+    int factor = 1;
+    m_background.Attach(LoadBitmapFileForDpi(DataPath("game_bg"), m_dpi, &factor));
+}
+
 void CEnterGameDlg::SkinTitle() {
     m_title.SetText(Setting("game_title").c_str());
     m_title.SetTextColour(ColourFromChannels(IntSetting("game_title_r"), IntSetting("game_title_g"),
                                              IntSetting("game_title_b")));
     m_title.SetTransparent();
-    m_title.MoveWindow(IntSetting("game_title_posx"), IntSetting("game_title_posy"), kTitleWidth,
-                       kTitleHeight, TRUE);
+    ScaleTitleFont();
+    m_title.MoveWindow(Scaled(IntSetting("game_title_posx")), Scaled(IntSetting("game_title_posy")),
+                       Scaled(kTitleWidth), Scaled(kTitleHeight), TRUE);
+}
+
+void CEnterGameDlg::ScaleTitleFont() {
+    // The dialog's font was made at the system's DPI; the window may be on a
+    // monitor of another.
+    const int systemDpi = SystemDpi();
+    if (m_dpi == systemDpi && m_titleFont.IsEmpty())
+        return;
+    LOGFONTA font{};
+    auto dialogFont = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
+    if (!dialogFont || !::GetObjectA(dialogFont, sizeof(font), &font))
+        return;
+    font.lfHeight = ScaleBy(font.lfHeight, m_dpi, systemDpi);
+    font.lfWidth = ScaleBy(font.lfWidth, m_dpi, systemDpi);
+    m_titleFont.CreateFontIndirect(font);
+    m_title.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_titleFont.GetSafeHandle()), TRUE);
+}
+
+void CEnterGameDlg::SkinPicture() {
+    m_gamePic.MoveWindow(Scaled(IntSetting("game_gamepic_posx")),
+                         Scaled(IntSetting("game_gamepic_posy")), Scaled(kPictureWidth),
+                         Scaled(kPictureHeight), TRUE);
+    const std::string base = DataPath("game_gamepic_normal");
+    int factor = 1;
+    const std::string file = ImageFileForDpi(base, m_dpi, &factor);
+    m_gamePic.SetDrawScale(m_dpi, factor);
+    // A twice-size picture that does not load leaves the picture itself.
+    if (!m_gamePic.LoadFromFile(file.c_str()) && factor != 1) {
+        m_gamePic.SetDrawScale(m_dpi, 1);
+        m_gamePic.LoadFromFile(base.c_str());
+    }
+    m_gamePic.StartDisplay();
 }
 
 void CEnterGameDlg::SkinButtons() {
@@ -266,29 +304,33 @@ void CEnterGameDlg::SkinButtons() {
         std::string down = DataPath(stem + "_down");
         std::string over = DataPath(stem + "_over");
         CxSkinButton& button = this->*skinned.button;
-        button.SetImageFiles(normal.c_str(), down.c_str(), over.c_str());
+        button.SetImageFiles(normal.c_str(), down.c_str(), over.c_str(), m_dpi);
         m_tipText = Setting(stem + "_tips");
         button.SetTipText(m_tipText);
     }
 }
 
 void CEnterGameDlg::OnSize(UINT, int cx, int cy) {
+    LayOut(cx, cy);
+    Default();
+}
+
+void CEnterGameDlg::LayOut(int cx, int cy) {
     if (m_browser.m_pBrowser)
-        m_browser.MoveWindow(0, kBandHeight, cx, cy - kBandHeight, TRUE);
+        m_browser.MoveWindow(0, Scaled(kBandHeight), cx, cy - Scaled(kBandHeight), TRUE);
     if (m_layoutReady) {
         m_gamePic.StartDisplay();
         LayOutButtons(cx);
     }
-    Default();
 }
 
 void CEnterGameDlg::LayOutButtons(int clientWidth) {
     for (const SkinnedButton& skinned : kButtons) {
         const std::string stem = skinned.stem;
         (this->*skinned.button)
-            .MoveWindow(ButtonLeft(clientWidth, IntSetting(stem + "_posx")),
-                        IntSetting(stem + "_posy"), IntSetting(stem + "_width"),
-                        IntSetting(stem + "_height"), TRUE);
+            .MoveWindow(ButtonLeft(clientWidth, Scaled(IntSetting(stem + "_posx"))),
+                        Scaled(IntSetting(stem + "_posy")), Scaled(IntSetting(stem + "_width")),
+                        Scaled(IntSetting(stem + "_height")), TRUE);
     }
 }
 
@@ -306,6 +348,12 @@ LRESULT CEnterGameDlg::OnEraseBkgnd(WPARAM dc, LPARAM) {
     CSelectObject selected(memory, m_background.GetSafeHandle());
     RECT client;
     GetClientRect(&client);
+    // Scaled up for a high-DPI display, the image is smoothed; at 96 DPI it
+    // is stretched as it always was.
+    if (m_dpi != kSkinDpi) {
+        ::SetStretchBltMode(target, HALFTONE);
+        ::SetBrushOrgEx(target, 0, 0, nullptr);
+    }
     target.StretchBlt(0, 0, client.right - client.left, client.bottom - client.top, memory, 0, 0,
                       info.bmWidth, info.bmHeight, SRCCOPY);
     return TRUE;
@@ -499,6 +547,26 @@ void CEnterGameDlg::OnSysCommand(UINT id, LPARAM) {
     if (id == SC_CLOSE)
         Default();
     Default();
+}
+
+LRESULT CEnterGameDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+    m_dpi = DpiOfChange(wParam);
+    LoadBackground();
+    SkinTitle();
+    SkinPicture();
+    SkinButtons();
+    m_browser.SetZoom(ScaleBy(100, m_dpi, SystemDpi()));
+    // The suggested rectangle keeps the window under the pointer; the layout
+    // follows even when its size stays the same.
+    const RECT suggested = SuggestedRectOfChange(lParam);
+    if (!::IsRectEmpty(&suggested))
+        SetWindowPos(nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                     suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client;
+    GetClientRect(&client);
+    LayOut(client.right - client.left, client.bottom - client.top);
+    Invalidate(TRUE);
+    return 0;
 }
 
 void CEnterGameDlg::OnDestroy() {

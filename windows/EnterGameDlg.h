@@ -5,6 +5,7 @@
 // take the whole screen for the page, and closes after a confirmation.
 
 #include "Dialog.h"
+#include "DpiScale.h"
 #include "GameLayout.h"
 #include "Gdi.h"
 #include "PictureEx.h"
@@ -33,7 +34,7 @@ public:
     // The tray menu's items; "关闭" is the dialog's own cancel.
     static constexpr UINT kTrayClose = IDCANCEL;
     static constexpr UINT kTrayOpen = 24;
-    // Height of the band above the page that holds the skin.
+    // Height of the band above the page that holds the skin, at 96 DPI.
     static constexpr int kBandHeight = 31;
 
     CEnterGameDlg();
@@ -78,9 +79,13 @@ public:
     bool m_maximized = false;
     bool m_layoutReady = false;
     bool m_inTray = false;
+    // The DPI the window is shown at: the skin's lengths are scaled by it.
+    int m_dpi = kSkinDpi;
     NOTIFYICONDATAA m_trayIcon{};
     // The window's icon, also the one shown in the notification area.
     HICON m_hIcon = nullptr;
+    // The title's font at the window's DPI, once it differs from the system's.
+    CFont m_titleFont;
 
 private:
     void OnSize(UINT type, int cx, int cy);
@@ -105,12 +110,20 @@ private:
     void OnClose();
     void OnDestroy();
     void OnSysCommand(UINT id, LPARAM lParam);
+    LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
 
     void RegisterF4();
     // The monitor that holds most of the window.
     MonitorArea WindowMonitor() const;
+    // A length of the skin in this window's pixels.
+    int Scaled(int skinPixels) const { return ScaleToDpi(skinPixels, m_dpi); }
+    void LoadBackground();
     void SkinTitle();
+    void ScaleTitleFont();
+    void SkinPicture();
     void SkinButtons();
+    // Places the page and the buttons in a client area of cx x cy.
+    void LayOut(int cx, int cy);
     void LayOutButtons(int clientWidth);
     void ShowTrayMenu();
     void OnHotKey();

@@ -100,6 +100,12 @@ void CGdiplusImage::DrawOn(HDC dc, const SIZE& size) const {
     if (DllExports::GdipCreateFromHDC(dc, &graphics) != Ok)
         return;
     DllExports::GdipSetSmoothingMode(graphics, SmoothingModeNone);
+    const SIZE own = Size();
+    if (own.cx != size.cx || own.cy != size.cy) {
+        // Scaled for the display: smoothed, edges and soft alpha included.
+        DllExports::GdipSetInterpolationMode(graphics, InterpolationModeHighQualityBicubic);
+        DllExports::GdipSetPixelOffsetMode(graphics, PixelOffsetModeHalf);
+    }
     DllExports::GdipDrawImageRectI(graphics, m_image, 0, 0, size.cx, size.cy);
     DllExports::GdipDeleteGraphics(graphics);
 }

@@ -28,7 +28,8 @@ public:
     // Whether any pixel is less than fully opaque: where a layered window
     // shaped by the image shows what lies below.
     bool HasTransparentPixels() const;
-    // Draws the whole image into the rectangle 0, 0, size on `dc`, unsmoothed.
+    // Draws the whole image into the rectangle 0, 0, size on `dc`: pixel for
+    // pixel at its own size, smoothed when scaled.
     void DrawOn(HDC dc, const SIZE& size) const;
 
     // The pixel size the file's header gives, without decoding the pixels;

@@ -1,5 +1,6 @@
 #include "ImgWnd.h"
 
+#include "DisplayDpi.h"
 #include "TranslucentDialog.h"
 
 CImgWnd::CImgWnd(const std::wstring& imagePath) : CDialog(kTemplateId, nullptr) {
@@ -16,6 +17,7 @@ CImgWnd::~CImgWnd() {
 const MessageMap* CImgWnd::ThisMessageMap() {
     static const MessageMapEntry entries[] = {
         OnMessage<WM_CTLCOLOR, &CImgWnd::OnCtlColor>(),
+        OnMessage<WM_DPICHANGED, &CImgWnd::OnDpiChanged>(),
     };
     static const MessageMap map{CDialog::ThisMessageMap(), entries};
     return &map;
@@ -27,6 +29,11 @@ INT_PTR CImgWnd::DoModal() {
 
 BOOL CImgWnd::CreateContent() {
     return Create(m_templateId, m_pParentWnd);
+}
+
+LRESULT CImgWnd::OnDpiChanged(WPARAM wParam, LPARAM) {
+    ChangeDpi(DpiOfChange(wParam));
+    return 0;
 }
 
 void CImgWnd::ApplyColourKey() {

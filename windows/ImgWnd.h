@@ -4,6 +4,7 @@
 // transparent, and owns the backdrop window that shows the image behind it.
 
 #include "Dialog.h"
+#include "DpiScale.h"
 #include "Gdi.h"
 
 #include <string>
@@ -26,6 +27,8 @@ public:
     // Creates this dialog modeless over its backdrop (called by the backdrop).
     BOOL CreateContent();
     CTranslucentDialog* Backdrop() const { return m_pBackdrop; }
+    // Lays the controls out again for a move to a monitor of another DPI.
+    virtual void ChangeDpi(int dpi) { m_dpi = dpi; }
 
     static const MessageMap* ThisMessageMap();
     const MessageMap* GetMessageMap() const override { return ThisMessageMap(); }
@@ -33,10 +36,15 @@ public:
     static constexpr UINT kTemplateId = 129;
 
 protected:
+    // The backdrop keeps this window over itself; on a move to another DPI
+    // only the layout changes.
+    LRESULT OnDpiChanged(WPARAM wParam, LPARAM);
     // Makes every pixel of the key colour transparent, to sight and to the mouse.
     void ApplyColourKey();
 
     CTranslucentDialog* m_pBackdrop = nullptr;
+    // The DPI the window is shown at: the skin's lengths are scaled by it.
+    int m_dpi = kSkinDpi;
     COLORREF m_crKey = RGB(0, 255, 0);
     CBrush m_brKey;
 };

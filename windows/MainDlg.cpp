@@ -1,6 +1,7 @@
 #include "MainDlg.h"
 
 #include "ConfigStore.h"
+#include "DisplayDpi.h"
 #include "EnterGameDlg.h"
 #include "MinimisedIcon.h"
 #include "SkinSettings.h"
@@ -55,23 +56,45 @@ BOOL CMainDlg::PreTranslateMessage(MSG* msg) {
 BOOL CMainDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     ApplyColourKey();
-    m_browser.CreateBrowser(Setting("login_url").c_str(), IntSetting("login_browserctrl_posx"),
-                            IntSetting("login_browserctrl_posy"),
-                            IntSetting("login_browserctrl_width"),
-                            IntSetting("login_browserctrl_height"), this, kBrowserPlaceholder);
+    m_dpi = WindowDpi(m_hWnd);
+    KeepDialogLayoutOnDpiChange(m_hWnd);
+    m_browser.CreateBrowser(
+        Setting("login_url").c_str(), Scaled(IntSetting("login_browserctrl_posx")),
+        Scaled(IntSetting("login_browserctrl_posy")), Scaled(IntSetting("login_browserctrl_width")),
+        Scaled(IntSetting("login_browserctrl_height")), this, kBrowserPlaceholder);
     LayOutButton(m_btnMin, "login_minibtn", "MiniWindow");
     LayOutButton(m_btnClose, "login_closebtn", "closewindow");
     return TRUE;
 }
 
 void CMainDlg::LayOutButton(CxSkinButton& button, const std::string& stem, const char* tip) {
-    button.MoveWindow(IntSetting(stem + "_posx"), IntSetting(stem + "_posy"),
-                      IntSetting(stem + "_width"), IntSetting(stem + "_height"), TRUE);
+    button.MoveWindow(Scaled(IntSetting(stem + "_posx")), Scaled(IntSetting(stem + "_posy")),
+                      Scaled(IntSetting(stem + "_width")), Scaled(IntSetting(stem + "_height")),
+                      TRUE);
     std::string normal = DataPath(stem + "_normal");
     std::string down = DataPath(stem + "_down");
     std::string over = DataPath(stem + "_over");
-    button.SetImageFiles(normal.c_str(), down.c_str(), over.c_str());
+    button.SetImageFiles(normal.c_str(), down.c_str(), over.c_str(), m_dpi);
     button.SetTipText(tip);
+}
+
+void CMainDlg::ChangeDpi(int dpi) {
+    if (dpi == m_dpi)
+        return;
+    // The page keeps its place and size in the skin's pixels.
+    if (m_browser.m_hWnd) {
+        RECT place;
+        m_browser.GetWindowRect(&place);
+        ScreenToClient(&place);
+        place = RECT{ScaleBy(place.left, dpi, m_dpi), ScaleBy(place.top, dpi, m_dpi),
+                     ScaleBy(place.right, dpi, m_dpi), ScaleBy(place.bottom, dpi, m_dpi)};
+        m_browser.MoveWindow(place, TRUE);
+        m_browser.SetZoom(ScaleBy(100, dpi, SystemDpi()));
+    }
+    CImgWnd::ChangeDpi(dpi);
+    LayOutButton(m_btnMin, "login_minibtn", "MiniWindow");
+    LayOutButton(m_btnClose, "login_closebtn", "closewindow");
+    Invalidate(TRUE);
 }
 
 void CMainDlg::OnBtnClose() {

@@ -22,6 +22,7 @@ public:
     // What the pages' commands do with the login window.
     void ShowBackdrop(int command) override;
     void ShowGame(const char* address) override;
+    void ChangeDpi(int dpi) override;
 
     SimpleBrowser& Browser() { return m_browser; }
 
@@ -30,6 +31,7 @@ private:
     void OnBtnClose();
     void OnBtnMin() { ShowBackdrop(SW_MINIMIZE); }
     void LayOutButton(CxSkinButton& button, const std::string& stem, const char* tip);
+    int Scaled(int skinPixels) const { return ScaleToDpi(skinPixels, m_dpi); }
 
     CxSkinButton m_btnMin;
     CxSkinButton m_btnClose;

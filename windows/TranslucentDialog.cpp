@@ -1,6 +1,10 @@
 #include "TranslucentDialog.h"
 
+#include "BitmapFile.h"
+#include "DisplayDpi.h"
+#include "DpiScale.h"
 #include "ImgWnd.h"
+#include "TextConversion.h"
 
 #include <cstdint>
 #include <cstring>
@@ -61,7 +65,7 @@ DWORD CTranslucentDialog::SurfaceBytes(const SIZE& size) {
 
 CTranslucentDialog::CTranslucentDialog(const std::wstring& imagePath, CImgWnd* content)
     : CDialog(CImgWnd::kTemplateId, nullptr), m_hIcon(LoadIconFile("data\\main.ico")),
-      m_pContent(content) {
+      m_imagePath(imagePath), m_pContent(content) {
     m_image.Load(imagePath);
 }
 
@@ -80,6 +84,7 @@ const MessageMap* CTranslucentDialog::ThisMessageMap() {
         OnMessage<WM_LBUTTONDOWN, &CTranslucentDialog::OnLButtonDown>(),
         OnMessage<WM_SHOWWINDOW, &CTranslucentDialog::OnShowWindow>(),
         OnMessage<kRaiseContent, &CTranslucentDialog::OnRaiseContent>(),
+        OnMessage<WM_DPICHANGED, &CTranslucentDialog::OnDpiChanged>(),
     };
     static const MessageMap map{CDialog::ThisMessageMap(), entries};
     return &map;
@@ -103,8 +108,46 @@ BOOL CTranslucentDialog::OnInitDialog() {
     m_blend.BlendFlags = 0;
     m_blend.SourceConstantAlpha = 255;
     m_blend.AlphaFormat = AC_SRC_ALPHA;
+    m_dpi = WindowDpi(m_hWnd);
+    KeepDialogLayoutOnDpiChange(m_hWnd);
+    ChooseImage();
     Render();
     return TRUE;
+}
+
+void CTranslucentDialog::ChooseImage() {
+    int factor = 1;
+    const std::string base = ToNarrow(m_imagePath, CP_ACP);
+    const std::string wanted = ImageFileForDpi(base, m_dpi, &factor);
+    if (factor == m_imageFactor)
+        return;
+    // A twice-size image that does not load leaves the image itself.
+    if (!m_image.Load(ToWide(wanted, CP_ACP)) && factor != 1) {
+        factor = 1;
+        m_image.Load(m_imagePath);
+    }
+    m_imageFactor = factor;
+}
+
+SIZE CTranslucentDialog::ShownSize() const {
+    const SIZE size = m_image.Size();
+    const int imageDpi = kSkinDpi * m_imageFactor;
+    return SIZE{ScaleBy(size.cx, m_dpi, imageDpi), ScaleBy(size.cy, m_dpi, imageDpi)};
+}
+
+LRESULT CTranslucentDialog::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+    m_dpi = DpiOfChange(wParam);
+    ChooseImage();
+    // The image decides the size; the suggested place keeps the window under
+    // the pointer.
+    const RECT suggested = SuggestedRectOfChange(lParam);
+    if (!::IsRectEmpty(&suggested))
+        SetWindowPos(nullptr, suggested.left, suggested.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Render();
+    if (m_pContent && m_pContent->m_hWnd)
+        m_pContent->ChangeDpi(m_dpi);
+    return 0;
 }
 
 void CTranslucentDialog::OnRenderRequest(std::uintptr_t) {
@@ -112,7 +155,7 @@ void CTranslucentDialog::OnRenderRequest(std::uintptr_t) {
 }
 
 void CTranslucentDialog::Render() {
-    SIZE size = m_image.Size();
+    const SIZE size = ShownSize();
     if (!(GetExStyle() & WS_EX_LAYERED))
         ModifyStyleEx(0, WS_EX_LAYERED);
     HDC windowDc = ::GetDC(m_hWnd);

@@ -17,8 +17,10 @@ public:
     ~CTranslucentDialog() override;
 
     BOOL OnInitDialog() override;
-    // Draws the image and pushes it to the screen.
+    // Draws the image at the window's DPI and pushes it to the screen.
     void Render();
+    // The size the image is shown at: its pixel size scaled to the DPI.
+    SIZE ShownSize() const;
     // Bytes of the 32-bit surface an image of `size` is pushed through, or 0
     // when the size is empty or the surface would not fit in memory.
     static DWORD SurfaceBytes(const SIZE& size);
@@ -33,6 +35,10 @@ private:
     LRESULT OnMove(WPARAM, LPARAM);
     void OnSize(UINT type, int cx, int cy);
     void OnLButtonDown(UINT flags, POINT point);
+    LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
+    // Loads the image's twice-size version when the DPI calls for it and
+    // there is one, and the image itself otherwise.
+    void ChooseImage();
     LRESULT OnShowWindow(WPARAM shown, LPARAM);
     LRESULT OnRaiseContent(WPARAM, LPARAM);
     void PushImage(HDC windowDc, HDC memoryDc, const SIZE& size);
@@ -40,7 +46,11 @@ private:
     void GlueContent();
 
     HICON m_hIcon = nullptr;
+    std::wstring m_imagePath;
     CGdiplusImage m_image;
+    // How many of the image's pixels make one pixel of the skin.
+    int m_imageFactor = 1;
+    int m_dpi = 96;
     BLENDFUNCTION m_blend{};
     bool m_bDragMove = true;
     CImgWnd* m_pContent = nullptr;

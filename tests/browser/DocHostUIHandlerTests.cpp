@@ -60,7 +60,7 @@ TEST(DocHostUIHandler, AnUnwritableOutputIsRefusedWithoutWriting) {
     ::VirtualFree(page, 0, MEM_RELEASE);
 }
 
-TEST(DocHostUIHandler, HostInfoAsksForNoBorderAndKeepsTheBrowsersFlags) {
+TEST(DocHostUIHandler, HostInfoAsksForNoBorderAndDpiZoomAndKeepsTheBrowsersFlags) {
     CDocHostUIHandler handler;
     DOCHOSTUIINFO info;
     std::memset(&info, 0xCD, sizeof(info));
@@ -68,7 +68,8 @@ TEST(DocHostUIHandler, HostInfoAsksForNoBorderAndKeepsTheBrowsersFlags) {
     EXPECT_EQ(handler.GetHostInfo(&info), S_OK);
     EXPECT_EQ(info.cbSize, sizeof(DOCHOSTUIINFO));
     EXPECT_EQ(info.dwFlags,
-              static_cast<DWORD>(DOCHOSTUIFLAG_SCROLL_NO | DOCHOSTUIFLAG_DIALOG | 0x4));
+              static_cast<DWORD>(DOCHOSTUIFLAG_SCROLL_NO | DOCHOSTUIFLAG_DIALOG | 0x4 |
+                                 DOCHOSTUIFLAG_DPI_AWARE));
     EXPECT_EQ(info.dwDoubleClick, 0u);
     EXPECT_EQ(info.pchHostCss, nullptr);
     EXPECT_EQ(info.pchHostNS, nullptr);

@@ -93,6 +93,24 @@ std::string U8(const char8_t* text) {
 const std::string kRelease =
     U8(u8"\xEF\xBB\xBF[release]\nname=示例游戏\npublisher=示例网络\nversion=1.0.0\n");
 
+// A 24-bit bitmap file of width x height black pixels.
+std::string BitmapFile(int width, int height) {
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof(info);
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    const DWORD pixels = static_cast<DWORD>((width * 3 + 3) / 4 * 4 * height);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42; // "BM"
+    file.bfOffBits = sizeof(file) + sizeof(info);
+    file.bfSize = file.bfOffBits + pixels;
+    return std::string(reinterpret_cast<const char*>(&file), sizeof(file)) +
+           std::string(reinterpret_cast<const char*>(&info), sizeof(info)) +
+           std::string(pixels, '\0');
+}
+
 constexpr Severity E = Severity::Error;
 constexpr Severity W = Severity::Warning;
 
@@ -226,6 +244,24 @@ const std::vector<BrokenSkin>& BrokenSkins() {
         {"a text the code page cannot show",
          [](SkinCopy& s) { s.Set("game_webbtn_tips", "\xF0\x9F\x98\x80"); }, // an emoji, in UTF-8
          {{W, "game_webbtn_tips", "holds characters that the ANSI code page (936) cannot show"}}},
+        {"a high-DPI button image",
+         [](SkinCopy& s) { s.Dir().Write("data\\login_min_normal@2x.bmp", BitmapFile(64, 64)); },
+         {}},
+        {"a high-DPI image without its base",
+         [](SkinCopy& s) { s.Dir().Write("data\\btn@2x.bmp", BitmapFile(2, 2)); },
+         {{E, "data\\btn@2x.bmp", "is a high-DPI image but data\\btn.bmp does not exist"}}},
+        {"a high-DPI image of the wrong size",
+         [](SkinCopy& s) { s.Dir().Write("data\\login_min_normal@2x.bmp", BitmapFile(30, 20)); },
+         {{E, "data\\login_min_normal@2x.bmp",
+           "is 30 x 20 pixels; it must be twice data\\login_min_normal.bmp's 32 x 32, 64 x 64"}}},
+        {"a truncated high-DPI bitmap",
+         [](SkinCopy& s) {
+             s.Dir().Write("data\\login_min_normal@2x.bmp", BitmapFile(64, 64).substr(0, 100));
+         },
+         {{E, "login_minibtn_normal",
+           "@2x.bmp is truncated or its headers are not consistent: "
+           "the client does not load it, so at high DPI the client "
+           "shows the image it is the twice-size version of"}}},
         {"no icon",
          [](SkinCopy& s) { ::DeleteFileA(s.Dir().PathOf("data\\main.ico").c_str()); },
          {{W, "data\\main.ico", "does not exist"}}},

@@ -1,6 +1,7 @@
 #include "SkinChecker.h"
 
 #include "BitmapFile.h"
+#include "DpiScale.h"
 #include "Gdi.h"
 #include "GameLayout.h"
 #include "GdiplusImage.h"
@@ -56,6 +57,21 @@ FileKind KindOfFile(const std::string& path) {
     if (file.failure != FileKind::Other)
         return file.failure;
     return SniffFileKind(file.bytes);
+}
+
+// Whether the file could be opened and read at all.
+bool IsReadFile(FileKind kind) {
+    return kind != FileKind::Missing && kind != FileKind::Folder && kind != FileKind::Device &&
+           kind != FileKind::Unreadable;
+}
+
+// The pixel size an image's header gives, as the client's loaders read it.
+std::optional<SIZE> ImageSize(const std::string& path) {
+    UINT width = 0;
+    UINT height = 0;
+    if (!CGdiplusImage::ReadSize(ToWide(path, CP_ACP), &width, &height))
+        return std::nullopt;
+    return SIZE{static_cast<LONG>(width), static_cast<LONG>(height)};
 }
 
 const char* NameOf(FileKind kind) {
@@ -227,6 +243,7 @@ std::vector<Finding> CSkinChecker::Run() {
         CheckLoginLayout();
         CheckGameLayout();
     }
+    CheckTwiceSizeImages();
     CheckIcon();
     CheckReleaseDescription();
     return m_findings;
@@ -371,15 +388,37 @@ void CSkinChecker::CheckImage(const SkinKey& key) {
     default:
         break;
     }
+    CheckContent(key, path, kind, false);
+    // At high DPI the client loads the image's twice-size version the same way.
+    const std::string twice = TwiceSizeName(path);
+    if (const FileKind twiceKind = KindOfFile(twice); IsReadFile(twiceKind))
+        CheckContent(key, twice, twiceKind, true);
+}
+
+void CSkinChecker::CheckContent(const SkinKey& key, const std::string& path, FileKind kind,
+                                bool twice) {
+    const std::size_t before = m_findings.size();
     if (key.kind == SkinValueKind::Backdrop)
-        CheckBackdrop(key, path);
+        CheckBackdrop(key, path, twice);
     else if (key.kind == SkinValueKind::Picture)
         CheckPicture(key, path, kind);
     else
-        CheckBitmap(key, path, kind);
+        CheckBitmap(key, path, kind, twice);
+    if (!twice)
+        return;
+    // A twice-size image that does not load leaves the client its base image.
+    const std::string effect = WhenMissing(key).message;
+    for (std::size_t i = before; i < m_findings.size(); ++i) {
+        std::string& message = m_findings[i].message;
+        if (message.ends_with(effect))
+            message.replace(message.size() - effect.size(), effect.size(),
+                            "at high DPI the client shows the image it is the twice-size "
+                            "version of");
+    }
 }
 
-void CSkinChecker::CheckBitmap(const SkinKey& key, const std::string& path, FileKind kind) {
+void CSkinChecker::CheckBitmap(const SkinKey& key, const std::string& path, FileKind kind,
+                               bool twice) {
     const char* what = key.kind == SkinValueKind::Background ? "the background" : "buttons";
     if (kind != FileKind::Bitmap) {
         Add(Severity::Error, key.name,
@@ -402,7 +441,8 @@ void CSkinChecker::CheckBitmap(const SkinKey& key, const std::string& path, File
                 path + " cannot be loaded as a bitmap: " + WhenMissing(key).message);
         return;
     }
-    if (key.kind != SkinValueKind::ButtonImage)
+    // A twice-size version is measured against its base instead (CheckTwiceSizeImages).
+    if (twice || key.kind != SkinValueKind::ButtonImage)
         return;
     const Box box = BoxOf(key.element);
     if (box.width > 0 && box.height > 0 &&
@@ -429,7 +469,7 @@ void CSkinChecker::CheckPicture(const SkinKey& key, const std::string& path, Fil
         Add(Severity::Error, key.name, path + " cannot be decoded: " + WhenMissing(key).message);
 }
 
-void CSkinChecker::CheckBackdrop(const SkinKey& key, const std::string& path) {
+void CSkinChecker::CheckBackdrop(const SkinKey& key, const std::string& path, bool twice) {
     const std::wstring widePath = ToWide(path, CP_ACP);
     CGdiplusImage image;
     if (!image.Load(widePath)) {
@@ -448,7 +488,9 @@ void CSkinChecker::CheckBackdrop(const SkinKey& key, const std::string& path) {
                 path + " cannot be decoded: " + WhenMissing(key).message);
         return;
     }
-    m_backdropSize = image.Size();
+    // The layout is in the skin's pixels, those of the base image.
+    if (!twice)
+        m_backdropSize = image.Size();
     if (image.HasTransparentPixels())
         return;
     if (image.HasAlphaChannel())
@@ -494,6 +536,36 @@ void CSkinChecker::CheckGameLayout() {
                 Add(Severity::Warning, stem, "overlaps " + other);
         }
         placed.emplace_back(stem, box);
+    }
+}
+
+void CSkinChecker::CheckTwiceSizeImages() {
+    // Sorted, for findings in the same order on every file system.
+    std::set<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA("data\\*", &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = ::FindNextFileA(search, &found))
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.insert(found.cFileName);
+    if (search != INVALID_HANDLE_VALUE)
+        ::FindClose(search);
+    for (const std::string& name : names) {
+        const std::string path = "data\\" + name;
+        const std::string base = BaseNameOfTwiceSize(path);
+        if (base.empty())
+            continue;
+        if (KindOfFile(base) == FileKind::Missing) {
+            Add(Severity::Error, path, "is a high-DPI image but " + base + " does not exist");
+            continue;
+        }
+        // An image whose size cannot be read has its finding where it is used.
+        const std::optional<SIZE> size = ImageSize(path);
+        const std::optional<SIZE> baseSize = ImageSize(base);
+        if (size && baseSize && (size->cx != 2 * baseSize->cx || size->cy != 2 * baseSize->cy))
+            Add(Severity::Error, path,
+                "is " + SizeText(size->cx, size->cy) + " pixels; it must be twice " + base + "'s " +
+                    SizeText(baseSize->cx, baseSize->cy) + ", " +
+                    SizeText(2LL * baseSize->cx, 2LL * baseSize->cy));
     }
 }
 

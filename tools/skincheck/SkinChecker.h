@@ -38,11 +38,15 @@ private:
     void CheckMissingKeys();
     void CheckValue(const SkinKey& key);
     void CheckImage(const SkinKey& key);
-    void CheckBitmap(const SkinKey& key, const std::string& path, FileKind kind);
+    // `twice`: `path` is the twice-size version of the key's image.
+    void CheckContent(const SkinKey& key, const std::string& path, FileKind kind, bool twice);
+    void CheckBitmap(const SkinKey& key, const std::string& path, FileKind kind, bool twice);
     void CheckPicture(const SkinKey& key, const std::string& path, FileKind kind);
-    void CheckBackdrop(const SkinKey& key, const std::string& path);
+    void CheckBackdrop(const SkinKey& key, const std::string& path, bool twice);
     void CheckLoginLayout();
     void CheckGameLayout();
+    // Each "@2x" image in data\ beside its base, at twice its size.
+    void CheckTwiceSizeImages();
     void CheckIcon();
     void CheckReleaseDescription();
 
