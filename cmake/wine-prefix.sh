@@ -13,6 +13,12 @@ ensure_wine_prefix() {
             # two seconds for a state change that never comes.
             wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
                 </dev/null >/dev/null 2>&1 9>&- || true
+            # The display's DPI is read when the server starts, so it is set
+            # before the server below ends.
+            if [ -n "${CLIENT_DPI:-}" ]; then
+                wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+                    /d "$CLIENT_DPI" /f </dev/null >/dev/null 2>&1 9>&-
+            fi
             wineserver -w </dev/null >/dev/null 2>&1 9>&- || true
             touch "$WINEPREFIX/.client-ready"
         fi

@@ -62,6 +62,11 @@ BOOL CMainDlg::OnInitDialog() {
         Setting("login_url").c_str(), Scaled(IntSetting("login_browserctrl_posx")),
         Scaled(IntSetting("login_browserctrl_posy")), Scaled(IntSetting("login_browserctrl_width")),
         Scaled(IntSetting("login_browserctrl_height")), this, kBrowserPlaceholder);
+    if (m_browser.m_hWnd) {
+        m_browser.GetWindowRect(&m_browserFirstPlace);
+        ScreenToClient(&m_browserFirstPlace);
+        m_browserFirstDpi = m_dpi;
+    }
     LayOutButton(m_btnMin, "login_minibtn", "MiniWindow");
     LayOutButton(m_btnClose, "login_closebtn", "closewindow");
     return TRUE;
@@ -81,14 +86,15 @@ void CMainDlg::LayOutButton(CxSkinButton& button, const std::string& stem, const
 void CMainDlg::ChangeDpi(int dpi) {
     if (dpi == m_dpi)
         return;
-    // The page keeps its place and size in the skin's pixels.
+    // The page keeps its place and size in the skin's pixels, scaled from
+    // where it was made, so that moves back and forth add no rounding.
     if (m_browser.m_hWnd) {
-        RECT place;
-        m_browser.GetWindowRect(&place);
-        ScreenToClient(&place);
-        place = RECT{ScaleBy(place.left, dpi, m_dpi), ScaleBy(place.top, dpi, m_dpi),
-                     ScaleBy(place.right, dpi, m_dpi), ScaleBy(place.bottom, dpi, m_dpi)};
-        m_browser.MoveWindow(place, TRUE);
+        const RECT& first = m_browserFirstPlace;
+        const int firstDpi = m_browserFirstDpi;
+        m_browser.MoveWindow(
+            RECT{ScaleBy(first.left, dpi, firstDpi), ScaleBy(first.top, dpi, firstDpi),
+                 ScaleBy(first.right, dpi, firstDpi), ScaleBy(first.bottom, dpi, firstDpi)},
+            TRUE);
         m_browser.SetZoom(ScaleBy(100, dpi, SystemDpi()));
     }
     CImgWnd::ChangeDpi(dpi);

@@ -36,5 +36,8 @@ private:
     CxSkinButton m_btnMin;
     CxSkinButton m_btnClose;
     SimpleBrowser m_browser;
+    // Where the page was made, and at which DPI.
+    RECT m_browserFirstPlace{};
+    int m_browserFirstDpi = kSkinDpi;
     HICON m_hIcon = nullptr;
 };

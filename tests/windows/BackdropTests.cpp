@@ -6,6 +6,7 @@
 #include "PngFile.h"
 #include "TextConversion.h"
 #include "TempDir.h"
+#include "TestDpi.h"
 #include "TranslucentDialog.h"
 #include "UiPump.h"
 #include "UserInput.h"
@@ -168,6 +169,31 @@ TEST_F(BackdropTest, OpaquePixelsShowTheImageClearOnesAndKeyColouredControlsShow
     EXPECT_TRUE(SameColour(keyedControl, RGB(255, 0, 0))) << std::hex << keyedControl;
     EXPECT_FALSE(SameColour(plainControl, RGB(255, 0, 0))) << std::hex << plainControl;
     EXPECT_FALSE(SameColour(plainControl, RGB(0, 255, 0))) << std::hex << plainControl;
+}
+
+TEST_F(BackdropTest, AtTheDisplayDpiTheImageScalesAndKeepsItsShapeFromItsSharperVersion) {
+    const int dpi = PrefixDpi();
+    auto scaled = [dpi](int length) { return ScaleToDpi(length, dpi); };
+    CUnderlay underlay;
+    // The twice-size version shows blue where the image shows red.
+    constexpr UINT32 kOpaqueBlue = 0xFF0000FF;
+    const std::wstring image = HalfOpaqueImage();
+    ASSERT_TRUE(WritePng(m_dir.PathOf("half@2x.png"), 400, 300,
+                         [](int x, int) { return x < 200 ? kOpaqueBlue : kClear; }));
+    CTestContent content(image);
+    RECT backdrop{};
+    COLORREF opaqueCentre = 0, clearCorner = 0;
+    content.steps.push_back([&](CTestContent& c) {
+        backdrop = WindowRect(c.Backdrop()->m_hWnd);
+        opaqueCentre = ScreenPixel({backdrop.left + scaled(50), backdrop.top + scaled(75)});
+        clearCorner = ScreenPixel({backdrop.right - 3, backdrop.top + 2});
+    });
+    content.DoModal();
+    EXPECT_EQ(backdrop.right - backdrop.left, scaled(200));
+    EXPECT_EQ(backdrop.bottom - backdrop.top, scaled(150));
+    EXPECT_TRUE(SameColour(opaqueCentre, dpi >= 144 ? RGB(0, 0, 255) : RGB(255, 0, 0)))
+        << std::hex << opaqueCentre;
+    EXPECT_TRUE(SameColour(clearCorner, kUnderlayColour)) << std::hex << clearCorner;
 }
 
 TEST_F(BackdropTest, MissingUndecodableOrHugeImagePushesNothingButTheContentStillShows) {

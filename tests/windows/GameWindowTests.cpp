@@ -5,6 +5,7 @@
 
 #include "ChildProcess.h"
 #include "ConfigStore.h"
+#include "DisplayDpi.h"
 #include "SkinKeys.h"
 #include "EnterGameDlg.h"
 #include "FakeWebBrowser.h"
@@ -17,6 +18,7 @@
 #include "ScriptCommands.h"
 #include "ScriptPage.h"
 #include "TempDir.h"
+#include "TestDpi.h"
 #include "TimedSteps.h"
 #include "TranslucentDialog.h"
 #include "UiPump.h"
@@ -324,14 +326,34 @@ protected:
         m_game->GetClientRect(&client);
         return client.right;
     }
-    // Each button (after the first `skipped`) at its distance from the right edge.
-    void ExpectButtonsLaidOut(size_t skipped = 0) const {
+    // Each button (after the first `skipped`) at its distance from the right
+    // edge, every length of the skin scaled to `dpi`.
+    void ExpectButtonsLaidOut(size_t skipped = 0, int dpi = kSkinDpi) const {
         int width = ClientWidth();
+        auto scaled = [dpi](int length) { return ScaleToDpi(length, dpi); };
         for (const ButtonPlace& button : kButtons | std::views::drop(skipped)) {
-            int left = width - button.fromRight;
-            RECT expected{left, kButtonTop, left + button.width, kButtonTop + kButtonHeight};
-            EXPECT_TRUE(SameRect(ChildRect(Button(button.id)), expected)) << button.stem;
+            int left = width - scaled(button.fromRight);
+            RECT expected{left, scaled(kButtonTop), left + scaled(button.width),
+                          scaled(kButtonTop) + scaled(kButtonHeight)};
+            EXPECT_TRUE(SameRect(ChildRect(Button(button.id)), expected))
+                << button.stem << " at " << dpi;
         }
+    }
+    // The page below the band, the title, the picture and the buttons, all
+    // scaled to `dpi`.
+    void ExpectSkinLaidOut(int dpi) const {
+        auto scaled = [dpi](int length) { return ScaleToDpi(length, dpi); };
+        RECT client;
+        m_game->GetClientRect(&client);
+        EXPECT_TRUE(SameRect(ChildRect(m_game->m_browser.m_hWnd),
+                             RECT{0, scaled(31), client.right, client.bottom}));
+        EXPECT_TRUE(
+            SameRect(ChildRect(m_game->m_title.m_hWnd),
+                     RECT{scaled(40), scaled(6), scaled(40) + scaled(70), scaled(6) + scaled(18)}));
+        EXPECT_TRUE(
+            SameRect(ChildRect(m_game->m_gamePic.m_hWnd),
+                     RECT{scaled(4), scaled(4), scaled(4) + scaled(2), scaled(4) + scaled(20)}));
+        ExpectButtonsLaidOut(0, dpi);
     }
 
     // Runs the tray child `program` on the skin with a blank login page,
@@ -455,6 +477,41 @@ TEST_F(GameWindowTest, OpensAtATenthOfTheScreenWithItsPageBelowTheBandAndButtons
             ExpectButtonsLaidOut();
         }),
     });
+}
+
+TEST_F(GameWindowTest, DpiScalesEveryLengthOfTheSkinAndTwiceSizeImagesShowFrom150Percent) {
+    const int dpi = PrefixDpi();
+    ASSERT_EQ(SystemDpi(), dpi) << "the test prefix's display is not at the DPI asked for";
+    // Only the close button has a sharper version, in another colour.
+    const COLORREF sharp = RGB(20, 40, 220);
+    m_dir.Write("data\\game_closebtn@2x.bmp",
+                BmpFile(std::vector<std::vector<COLORREF>>(
+                    2 * kButtonHeight, std::vector<COLORREF>(2 * kButtons[0].width, sharp))));
+    RunGame({Do([&] {
+        EXPECT_EQ(m_game->m_dpi, dpi);
+        ExpectSkinLaidOut(dpi);
+        MoveMouseTo({0, 0}); // no button shows its mouse-over image
+        SettleScreen();
+        CScreenShot close(WindowRect(Button(kButtons[0].id)));
+        CScreenShot window(WindowRect(Button(kButtons[1].id)));
+        const RECT all{0, 0, close.Width(), close.Height()};
+        const int pixels = close.Width() * close.Height();
+        EXPECT_EQ(close.Count(all, dpi >= 144 ? sharp : RGB(200, 30, 30)), pixels);
+        // Without a sharper version the image is stretched over the button.
+        EXPECT_EQ(window.Count(all, RGB(200, 30, 30)), pixels);
+    })});
+}
+
+TEST_F(GameWindowTest, MovingToADisplayOfAnotherDpiLaysTheWindowOutAgainWhereSuggested) {
+    RunGame({Do([&] {
+        for (int dpi : {192, 144, PrefixDpi()}) {
+            RECT suggested{30 + dpi / 4, 40, 830, 640};
+            m_game->SendMessage(WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                                reinterpret_cast<LPARAM>(&suggested));
+            EXPECT_TRUE(SameRect(WindowRect(m_game->m_hWnd), suggested)) << dpi;
+            ExpectSkinLaidOut(dpi);
+        }
+    })});
 }
 
 TEST_F(GameWindowTest, OddNumbersInTheSkinReadAsAtoiReadsThem) {

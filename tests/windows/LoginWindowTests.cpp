@@ -2,11 +2,14 @@
 // a page reaches as window.external.
 
 #include "ConfigStore.h"
+#include "DisplayDpi.h"
 #include "DocHostUIHandler.h"
 #include "MainDlg.h"
+#include "PngFile.h"
 #include "ScriptCommands.h"
 #include "ScriptPage.h"
 #include "TempDir.h"
+#include "TestDpi.h"
 #include "TranslucentDialog.h"
 
 #include <gtest/gtest.h>
@@ -105,4 +108,67 @@ TEST_F(LoginWindowTest, PageCommandsMinimiseAndRestoreTheBackdropWithTheContent)
     EXPECT_TRUE(contentHiddenWhenMinimised);
     EXPECT_TRUE(restored);
     EXPECT_TRUE(contentShownWhenRestored);
+}
+
+TEST(LoginWindowDpi, TheWindowAndEveryControlScaleWithTheDpiAndAgainOnAMoveToAnotherDpi) {
+    ASSERT_EQ(SystemDpi(), PrefixDpi()) << "the test prefix's display is not at the DPI asked for";
+    TempDir dir;
+    dir.Write("data\\bg.png", "");
+    ASSERT_TRUE(
+        WritePng(dir.PathOf("data\\bg.png"), 320, 240, [](int, int) { return 0xFF808080u; }));
+    std::string config = "<config><login_url>about:blank</login_url><login_bg>bg.png</login_bg>";
+    auto add = [&config](const std::string& key, int value) {
+        config += "<" + key + ">" + std::to_string(value) + "</" + key + ">";
+    };
+    const struct {
+        int id;
+        const char* stem;
+        RECT place; // x, y, width, height
+    } controls[] = {{1001, "login_browserctrl", {10, 40, 300, 160}},
+                    {1002, "login_minibtn", {250, 8, 24, 18}},
+                    {1000, "login_closebtn", {280, 8, 30, 18}}};
+    for (const auto& control : controls) {
+        const std::string stem = control.stem;
+        add(stem + "_posx", control.place.left);
+        add(stem + "_posy", control.place.top);
+        add(stem + "_width", control.place.right);
+        add(stem + "_height", control.place.bottom);
+    }
+    dir.Write("config.xml", config + "</config>");
+    ScopedCurrentDirectory cwd(dir.Path());
+    CConfigStore::Instance().Load();
+    CConfigStore::Instance().SetSkinFolder(dir.Path());
+
+    CMainDlg login;
+    auto expectLaidOut = [&](int dpi) {
+        auto scaled = [dpi](int length) { return ScaleToDpi(length, dpi); };
+        RECT backdrop{}, content{};
+        ::GetWindowRect(login.Backdrop()->m_hWnd, &backdrop);
+        ::GetWindowRect(login.m_hWnd, &content);
+        EXPECT_EQ(backdrop.right - backdrop.left, scaled(320)) << dpi;
+        EXPECT_EQ(backdrop.bottom - backdrop.top, scaled(240)) << dpi;
+        EXPECT_TRUE(::EqualRect(&backdrop, &content)) << dpi;
+        for (const auto& control : controls) {
+            RECT rect{};
+            ::GetWindowRect(::GetDlgItem(login.m_hWnd, control.id), &rect);
+            ::MapWindowPoints(nullptr, login.m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
+            const RECT& place = control.place;
+            const RECT expected{scaled(place.left), scaled(place.top),
+                                scaled(place.left) + scaled(place.right),
+                                scaled(place.top) + scaled(place.bottom)};
+            EXPECT_TRUE(::EqualRect(&rect, &expected)) << control.stem << " at " << dpi;
+        }
+        return backdrop;
+    };
+    // The move to another monitor: the window stays where the system suggests.
+    auto moveTo = [&](int dpi) {
+        RECT suggested{70, 50, 500, 400};
+        login.Backdrop()->SendMessage(WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                                      reinterpret_cast<LPARAM>(&suggested));
+        const RECT moved = expectLaidOut(dpi);
+        EXPECT_EQ(moved.left, 70);
+        EXPECT_EQ(moved.top, 50);
+    };
+    CSteps::Run(login, {[&] { expectLaidOut(PrefixDpi()); }, [&] { moveTo(192); },
+                        [&] { moveTo(120); }, [&] { moveTo(PrefixDpi()); }});
 }

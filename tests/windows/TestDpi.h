@@ -1,0 +1,12 @@
+#pragma once
+// The display DPI a test run asks for: the test command runs the scaling
+// tests again in Wine prefixes made at 144 and 192 DPI (CLIENT_DPI).
+
+#include "DpiScale.h"
+
+#include <cstdlib>
+
+inline int PrefixDpi() {
+    const char* dpi = std::getenv("CLIENT_DPI");
+    return dpi && *dpi ? std::atoi(dpi) : kSkinDpi;
+}
