@@ -128,7 +128,7 @@ void SimpleBrowser::ReleaseBrowser() {
 }
 
 BOOL SimpleBrowser::CreateBrowser(const char* url, int x, int y, int width, int height,
-                                  CWnd* parent, UINT placeholderId) {
+                                  CWnd* parent, UINT placeholderId, int dpi) {
     m_url = url ? url : "";
     CWnd* placeholder = parent ? parent->GetDlgItem(static_cast<int>(placeholderId)) : nullptr;
     if (!placeholder)
@@ -150,7 +150,10 @@ BOOL SimpleBrowser::CreateBrowser(const char* url, int x, int y, int width, int 
         parent->ModifyStyle(WS_CAPTION, 0, 0);
         RECT w{};
         parent->GetWindowRect(&w);
-        inner = RECT{w.left + 20, w.top + 20, (w.right - w.left) - 50, (w.bottom - w.top) - 200};
+        // Fixed lengths, in pixels at 96 DPI.
+        auto scaled = [dpi](int length) { return ::MulDiv(length, dpi, 96); };
+        inner = RECT{w.left + scaled(20), w.top + scaled(20), (w.right - w.left) - scaled(50),
+                     (w.bottom - w.top) - scaled(200)};
     }
     if (!m_wndBrowser.CreateControl(CLSID_WebBrowser, "dd", kHostStyle, inner, this,
                                     AFX_IDW_PANE_FIRST)) {

@@ -49,8 +49,9 @@ public:
     // rectangle x, y, width, height (in screen coordinates for placeholder
     // 1001), and starts navigating to `url`. FALSE, leaving no window, when
     // the placeholder, a window, the control or its interfaces are missing.
+    // `dpi` scales the control's first place inside the login window's host.
     BOOL CreateBrowser(const char* url, int x, int y, int width, int height, CWnd* parent,
-                       UINT placeholderId);
+                       UINT placeholderId, int dpi = 96);
     void Navigate(const char* url);
     void Refresh();
     // Zooms the page to `percent` of the size it has at the system's DPI.

@@ -61,7 +61,7 @@ BOOL CMainDlg::OnInitDialog() {
     m_browser.CreateBrowser(
         Setting("login_url").c_str(), Scaled(IntSetting("login_browserctrl_posx")),
         Scaled(IntSetting("login_browserctrl_posy")), Scaled(IntSetting("login_browserctrl_width")),
-        Scaled(IntSetting("login_browserctrl_height")), this, kBrowserPlaceholder);
+        Scaled(IntSetting("login_browserctrl_height")), this, kBrowserPlaceholder, m_dpi);
     if (m_browser.m_hWnd) {
         m_browser.GetWindowRect(&m_browserFirstPlace);
         ScreenToClient(&m_browserFirstPlace);
