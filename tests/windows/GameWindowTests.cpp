@@ -9,6 +9,7 @@
 #include "SkinKeys.h"
 #include "EnterGameDlg.h"
 #include "FakeWebBrowser.h"
+#include "GifPictures.h"
 #include "GameLayout.h"
 #include "HandleCounts.h"
 #include "MainDlg.h"
@@ -339,9 +340,9 @@ protected:
                 << button.stem << " at " << dpi;
         }
     }
-    // The page below the band, the title, the picture and the buttons, all
-    // scaled to `dpi`.
-    void ExpectSkinLaidOut(int dpi) const {
+    // The page below the band, the title and its font, the picture (of
+    // `picture` skin pixels) and the buttons, all scaled to `dpi`.
+    void ExpectSkinLaidOut(int dpi, SIZE picture = {2, 20}) const {
         auto scaled = [dpi](int length) { return ScaleToDpi(length, dpi); };
         RECT client;
         m_game->GetClientRect(&client);
@@ -350,9 +351,15 @@ protected:
         EXPECT_TRUE(
             SameRect(ChildRect(m_game->m_title.m_hWnd),
                      RECT{scaled(40), scaled(6), scaled(40) + scaled(70), scaled(6) + scaled(18)}));
-        EXPECT_TRUE(
-            SameRect(ChildRect(m_game->m_gamePic.m_hWnd),
-                     RECT{scaled(4), scaled(4), scaled(4) + scaled(2), scaled(4) + scaled(20)}));
+        EXPECT_TRUE(SameRect(ChildRect(m_game->m_gamePic.m_hWnd),
+                             RECT{scaled(4), scaled(4), scaled(4) + scaled(picture.cx),
+                                  scaled(4) + scaled(picture.cy)}));
+        LOGFONTA dialogFont{}, titleFont{};
+        ::GetObjectA(reinterpret_cast<HFONT>(m_game->SendMessage(WM_GETFONT)), sizeof(dialogFont),
+                     &dialogFont);
+        ::GetObjectA(reinterpret_cast<HFONT>(m_game->m_title.SendMessage(WM_GETFONT)),
+                     sizeof(titleFont), &titleFont);
+        EXPECT_EQ(titleFont.lfHeight, ScaleBy(dialogFont.lfHeight, dpi, SystemDpi())) << dpi;
         ExpectButtonsLaidOut(0, dpi);
     }
 
@@ -487,9 +494,15 @@ TEST_F(GameWindowTest, DpiScalesEveryLengthOfTheSkinAndTwiceSizeImagesShowFrom15
     m_dir.Write("data\\game_closebtn@2x.bmp",
                 BmpFile(std::vector<std::vector<COLORREF>>(
                     2 * kButtonHeight, std::vector<COLORREF>(2 * kButtons[0].width, sharp))));
+    // And the picture: red, blue where sharper.
+    m_dir.Write("data\\pic.gif",
+                AsString(GifScreen(8, 10) + GifImage(0, 0, 8, 10, 0) + Bytes{0x3B}));
+    m_dir.Write("data\\pic@2x.gif",
+                AsString(GifScreen(16, 20) + GifImage(0, 0, 16, 20, 1) + Bytes{0x3B}));
+    m_skin["game_gamepic_normal"] = "pic.gif";
     RunGame({Do([&] {
         EXPECT_EQ(m_game->m_dpi, dpi);
-        ExpectSkinLaidOut(dpi);
+        ExpectSkinLaidOut(dpi, {8, 10});
         MoveMouseTo({0, 0}); // no button shows its mouse-over image
         SettleScreen();
         CScreenShot close(WindowRect(Button(kButtons[0].id)));
@@ -499,6 +512,10 @@ TEST_F(GameWindowTest, DpiScalesEveryLengthOfTheSkinAndTwiceSizeImagesShowFrom15
         EXPECT_EQ(close.Count(all, dpi >= 144 ? sharp : RGB(200, 30, 30)), pixels);
         // Without a sharper version the image is stretched over the button.
         EXPECT_EQ(window.Count(all, RGB(200, 30, 30)), pixels);
+        CScreenShot picture(WindowRect(m_game->m_gamePic.m_hWnd));
+        EXPECT_EQ(picture.Count({0, 0, picture.Width(), picture.Height()},
+                                dpi >= 144 ? kGifBlue : kGifRed),
+                  picture.Width() * picture.Height());
     })});
 }
 
