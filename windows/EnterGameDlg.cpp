@@ -259,6 +259,10 @@ void CEnterGameDlg::SkinTitle() {
     m_title.SetTextColour(ColourFromChannels(IntSetting("game_title_r"), IntSetting("game_title_g"),
                                              IntSetting("game_title_b")));
     m_title.SetTransparent();
+    PlaceTitle();
+}
+
+void CEnterGameDlg::PlaceTitle() {
     ScaleTitleFont();
     m_title.MoveWindow(Scaled(IntSetting("game_title_posx")), Scaled(IntSetting("game_title_posy")),
                        Scaled(kTitleWidth), Scaled(kTitleHeight), TRUE);
@@ -499,14 +503,20 @@ void CEnterGameDlg::OnHotKey() {
     }
 }
 
+bool CEnterGameDlg::IsFullScreen() const {
+    // The browser's property is the only record of the mode; a failed read
+    // counts as not in full screen.
+    VARIANT_BOOL full = VARIANT_FALSE;
+    if (IWebBrowser2* browser = m_browser.m_pBrowser)
+        browser->get_FullScreen(&full);
+    return full != VARIANT_FALSE;
+}
+
 bool CEnterGameDlg::SetFullScreen(bool enter) {
     IWebBrowser2* browser = m_browser.m_pBrowser;
     if (!browser)
         return false;
-    // The browser's property is the only record of the mode; a failed read
-    // counts as not in full screen.
-    VARIANT_BOOL full = VARIANT_FALSE;
-    browser->get_FullScreen(&full);
+    const bool full = IsFullScreen();
     if (!enter) {
         if (full) {
             m_savedPlacement.length = sizeof(WINDOWPLACEMENT);
@@ -552,16 +562,25 @@ void CEnterGameDlg::OnSysCommand(UINT id, LPARAM) {
 LRESULT CEnterGameDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
     m_dpi = DpiOfChange(wParam);
     LoadBackground();
-    SkinTitle();
+    PlaceTitle(); // keeps the text a page may have set
     SkinPicture();
     SkinButtons();
     m_browser.SetZoom(ScaleBy(100, m_dpi, SystemDpi()));
-    // The suggested rectangle keeps the window under the pointer; the layout
-    // follows even when its size stays the same.
-    const RECT suggested = SuggestedRectOfChange(lParam);
-    if (!::IsRectEmpty(&suggested))
-        SetWindowPos(nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                     suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The suggested rectangle keeps the window under the pointer; a window
+    // that fills its monitor's work area, or the whole monitor, fills the
+    // new one. The layout follows even when the size stays the same.
+    RECT place = SuggestedRectOfChange(lParam);
+    if (!::IsRectEmpty(&place)) {
+        const MonitorArea monitor = MonitorHoldingRect(place);
+        if (IsFullScreen()) {
+            place = ToRect(monitor.bounds);
+            ::AdjustWindowRectEx(&place, GetStyle(), FALSE, GetExStyle());
+        } else if (m_maximized) {
+            place = ToRect(monitor.work);
+        }
+        SetWindowPos(nullptr, place.left, place.top, place.right - place.left,
+                     place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     RECT client;
     GetClientRect(&client);
     LayOut(client.right - client.left, client.bottom - client.top);

@@ -50,6 +50,7 @@ public:
     // Enters full screen (true) or leaves it (false); whether the window is
     // now in full screen.
     bool SetFullScreen(bool enter) override;
+    bool IsFullScreen() const;
     // Takes the window's icon out of the notification area, if it is there.
     void RemoveTrayIcon();
 
@@ -119,6 +120,8 @@ private:
     int Scaled(int skinPixels) const { return ScaleToDpi(skinPixels, m_dpi); }
     void LoadBackground();
     void SkinTitle();
+    // The title's place, size and font at the window's DPI.
+    void PlaceTitle();
     void ScaleTitleFont();
     void SkinPicture();
     void SkinButtons();

@@ -521,6 +521,7 @@ TEST_F(GameWindowTest, DpiScalesEveryLengthOfTheSkinAndTwiceSizeImagesShowFrom15
 
 TEST_F(GameWindowTest, MovingToADisplayOfAnotherDpiLaysTheWindowOutAgainWhereSuggested) {
     RunGame({Do([&] {
+        m_game->SetTitleText("Set by the page");
         for (int dpi : {192, 144, PrefixDpi()}) {
             RECT suggested{30 + dpi / 4, 40, 830, 640};
             m_game->SendMessage(WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
@@ -528,6 +529,16 @@ TEST_F(GameWindowTest, MovingToADisplayOfAnotherDpiLaysTheWindowOutAgainWhereSug
             EXPECT_TRUE(SameRect(WindowRect(m_game->m_hWnd), suggested)) << dpi;
             ExpectSkinLaidOut(dpi);
         }
+        EXPECT_EQ(m_game->m_title.GetText(), "Set by the page");
+        // A window at its work-area size fills the new monitor's work area.
+        m_game->SendMessage(WM_COMMAND, MAKEWPARAM(1015, BN_CLICKED),
+                            reinterpret_cast<LPARAM>(Button(1015)));
+        RECT suggested{10, 10, 500, 400}, work{};
+        m_game->SendMessage(WM_DPICHANGED, MAKEWPARAM(192, 192),
+                            reinterpret_cast<LPARAM>(&suggested));
+        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+        EXPECT_TRUE(SameRect(WindowRect(m_game->m_hWnd), work));
+        ExpectSkinLaidOut(192);
     })});
 }
 
