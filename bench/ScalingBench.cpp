@@ -1,0 +1,183 @@
+// Cost of drawing the skin at display scales: the login window's backdrop as
+// it renders (a new 32-bit surface each time, then GDI+ draws the image into
+// it, smoothed when scaled) and the game window's buttons as they paint (each
+// image into its rectangle, stretched with halftone when scaled). Pushing the
+// surface to the screen is left out: it does not depend on how it was drawn.
+// A benchmark, not a test: it reports, it never fails.
+//
+//   scaling_bench SKIN_DIR [RUNS], SKIN_DIR holding config.xml and data\ (the skin)
+
+#include "BitmapFile.h"
+#include "DpiScale.h"
+#include "GdiplusImage.h"
+#include "TextConversion.h"
+
+#include <gdiplus.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+// <chrono> cannot be built with the code page 936 execution character set.
+double NowMs() {
+    LARGE_INTEGER counter, frequency;
+    ::QueryPerformanceCounter(&counter);
+    ::QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+// One warm-up, then `runs` timed calls; prints a row of the table.
+void Report(const char* what, int dpi, const char* size, int factor, int runs,
+            const std::function<void()>& draw) {
+    draw();
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        const double start = NowMs();
+        draw();
+        times.push_back(NowMs() - start);
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("  %-9s %4d %5.2f %-12s %6dx %9.3f %9.3f %9.3f\n", what, dpi, dpi / 96.0, size,
+                factor, times[times.size() / 2], times.front(), times.back());
+}
+
+// The text of `<key>` in config.xml; its settings are one element each.
+std::string Setting(const std::string& config, const std::string& key) {
+    const std::string open = "<" + key + ">";
+    const size_t at = config.find(open);
+    if (at == std::string::npos)
+        return {};
+    const size_t from = at + open.size();
+    return config.substr(from, config.find('<', from) - from);
+}
+
+// A memory DC on the screen's, freed with the object.
+struct CMemoryDc {
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    ~CMemoryDc() {
+        ::DeleteDC(memory);
+        ::ReleaseDC(nullptr, screen);
+    }
+};
+
+// As CTranslucentDialog makes it for each render: cleared, 32 bits a pixel.
+HBITMAP CreateSurface(HDC dc, const SIZE& size) {
+    const DWORD bytes = static_cast<DWORD>(4 * size.cx * size.cy);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size.cx, size.cy, 1, 32, BI_RGB, bytes, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP surface = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (surface && bits)
+        std::memset(bits, 0, bytes);
+    return surface;
+}
+
+void BenchBackdrop(const std::string& skin, const std::string& config, int dpi, int runs) {
+    int factor = 1;
+    const std::string path =
+        ImageFileForDpi(skin + "\\data\\" + Setting(config, "login_bg"), dpi, &factor);
+    CGdiplusImage image;
+    if (!image.Load(ToWide(path, CP_ACP))) {
+        std::printf("  backdrop: %s did not load\n", path.c_str());
+        return;
+    }
+    const SIZE own = image.Size();
+    const SIZE shown{ScaleBy(own.cx, dpi, kSkinDpi * factor),
+                     ScaleBy(own.cy, dpi, kSkinDpi * factor)};
+    CMemoryDc dc;
+    char size[32];
+    std::snprintf(size, sizeof(size), "%ld x %ld", shown.cx, shown.cy);
+    Report("backdrop", dpi, size, factor, runs, [&] {
+        HBITMAP surface = CreateSurface(dc.screen, shown);
+        HGDIOBJ previous = ::SelectObject(dc.memory, surface);
+        image.DrawOn(dc.memory, shown);
+        ::SelectObject(dc.memory, previous);
+        ::DeleteObject(surface);
+    });
+}
+
+struct Button {
+    HBITMAP bitmap;
+    int factor;
+    RECT rect;
+};
+
+void BenchButtons(const std::string& skin, const std::string& config, int dpi, int runs) {
+    // The game window's buttons, placed from the band's right edge as config.xml says.
+    const char* names[] = {"close", "win",     "mini",  "tray", "refresh",
+                           "cache", "service", "forum", "web",  "pay"};
+    const int band = ScaleToDpi(600, dpi);
+    std::vector<Button> buttons;
+    int pixels = 0;
+    for (const char* name : names) {
+        auto value = [&](const char* what) {
+            return Setting(config, "game_" + std::string(name) + "btn_" + what);
+        };
+        Button button{};
+        button.bitmap =
+            LoadBitmapFileForDpi(skin + "\\data\\" + value("normal"), dpi, &button.factor);
+        const int left = band - ScaleToDpi(std::atoi(value("posx").c_str()), dpi);
+        const int top = ScaleToDpi(std::atoi(value("posy").c_str()), dpi);
+        button.rect = RECT{left, top, left + ScaleToDpi(std::atoi(value("width").c_str()), dpi),
+                           top + ScaleToDpi(std::atoi(value("height").c_str()), dpi)};
+        if (!button.bitmap) {
+            std::printf("  button %s did not load\n", name);
+            continue;
+        }
+        pixels += (button.rect.right - left) * (button.rect.bottom - top);
+        buttons.push_back(button);
+    }
+    // A back buffer as a paint draws into, of the band's size.
+    CMemoryDc dc;
+    HBITMAP target = ::CreateCompatibleBitmap(dc.screen, band, ScaleToDpi(40, dpi));
+    HGDIOBJ previous = ::SelectObject(dc.memory, target);
+    char size[32];
+    std::snprintf(size, sizeof(size), "%zu: %d px", buttons.size(), pixels);
+    Report("buttons", dpi, size, buttons.empty() ? 1 : buttons.front().factor, runs, [&] {
+        for (const Button& button : buttons)
+            DrawSkinBitmap(dc.memory, button.bitmap, button.rect, dpi, button.factor);
+        ::GdiFlush();
+    });
+    ::SelectObject(dc.memory, previous);
+    ::DeleteObject(target);
+    for (const Button& button : buttons)
+        ::DeleteObject(button.bitmap);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::printf("usage: scaling_bench SKIN_DIR [RUNS]\n");
+        return 2;
+    }
+    const std::string skin = argv[1];
+    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 30;
+    std::ifstream file(skin + "\\config.xml", std::ios::binary);
+    const std::string config{std::istreambuf_iterator<char>(file), {}};
+    ::CoInitialize(nullptr);
+    ULONG_PTR token = 0;
+    Gdiplus::GdiplusStartupInput input;
+    Gdiplus::GdiplusStartup(&token, &input, nullptr);
+    std::printf("drawing the skin at %s: ms per draw of the backdrop or of all buttons, "
+                "median of %d runs (min, max); image 2x = its @2x version\n",
+                skin.c_str(), runs);
+    std::printf("  %-9s %4s %5s %-12s %7s %9s %9s %9s\n", "what", "DPI", "scale", "drawn", "image",
+                "median", "min", "max");
+    for (int dpi : {96, 144, 192})
+        BenchBackdrop(skin, config, dpi, runs);
+    for (int dpi : {96, 144, 192})
+        BenchButtons(skin, config, dpi, runs);
+    Gdiplus::GdiplusShutdown(token);
+    ::CoUninitialize();
+    return 0;
+}
