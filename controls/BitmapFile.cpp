@@ -52,14 +52,24 @@ std::string ImageFileForDpi(const std::string& path, int dpi, int* factor) {
     return twice;
 }
 
+int LoadImageForDpi(const std::string& path, int dpi,
+                    const std::function<bool(const std::string& file, int factor)>& load) {
+    int factor = 1;
+    const std::string file = ImageFileForDpi(path, dpi, &factor);
+    if (load(file, factor))
+        return factor;
+    return factor != 1 && load(path, 1) ? 1 : 0;
+}
+
 HBITMAP LoadBitmapFileForDpi(const std::string& path, int dpi, int* factor) {
-    const std::string file = ImageFileForDpi(path, dpi, factor);
-    if (HBITMAP bitmap = LoadBitmapFile(file.c_str(), LR_CREATEDIBSECTION))
-        return bitmap;
-    if (*factor == 1)
-        return nullptr;
-    *factor = 1;
-    return LoadBitmapFile(path.c_str(), LR_CREATEDIBSECTION);
+    HBITMAP bitmap = nullptr;
+    *factor = LoadImageForDpi(path, dpi, [&bitmap](const std::string& file, int) {
+        bitmap = LoadBitmapFile(file.c_str(), LR_CREATEDIBSECTION);
+        return bitmap != nullptr;
+    });
+    if (*factor == 0)
+        *factor = 1;
+    return bitmap;
 }
 
 void DrawSkinBitmap(HDC dc, HGDIOBJ bitmap, const RECT& rect, int dpi, int factor) {

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 // Reads the headers and the size of the file at `path` (narrow, ANSI code
 // page) and checks them; the pixels are never read.
@@ -19,8 +20,14 @@ HBITMAP LoadBitmapFile(const char* path, UINT flags = 0);
 // pixels make one of the skin), otherwise `path` itself (`*factor` = 1).
 std::string ImageFileForDpi(const std::string& path, int dpi, int* factor);
 
-// LoadBitmapFile (with LR_CREATEDIBSECTION) of the file ImageFileForDpi
-// chooses; the image itself when its twice-size version does not load.
+// Loads the skin image at `path` for `dpi` with `load(file, factor)`: the
+// file ImageFileForDpi chooses, and the image itself when a twice-size
+// version does not load. The factor of what loaded; 0 when nothing did.
+int LoadImageForDpi(const std::string& path, int dpi,
+                    const std::function<bool(const std::string& file, int factor)>& load);
+
+// LoadBitmapFile (with LR_CREATEDIBSECTION) as LoadImageForDpi loads it;
+// `*factor` is 1 when nothing loaded.
 HBITMAP LoadBitmapFileForDpi(const std::string& path, int dpi, int* factor);
 
 // Draws `bitmap`, `factor` of whose pixels make one skin pixel, into `rect`

@@ -288,15 +288,11 @@ void CEnterGameDlg::SkinPicture() {
     m_gamePic.MoveWindow(Scaled(IntSetting("game_gamepic_posx")),
                          Scaled(IntSetting("game_gamepic_posy")), Scaled(kPictureWidth),
                          Scaled(kPictureHeight), TRUE);
-    const std::string base = DataPath("game_gamepic_normal");
-    int factor = 1;
-    const std::string file = ImageFileForDpi(base, m_dpi, &factor);
-    m_gamePic.SetDrawScale(m_dpi, factor);
-    // A twice-size picture that does not load leaves the picture itself.
-    if (!m_gamePic.LoadFromFile(file.c_str()) && factor != 1) {
-        m_gamePic.SetDrawScale(m_dpi, 1);
-        m_gamePic.LoadFromFile(base.c_str());
-    }
+    LoadImageForDpi(DataPath("game_gamepic_normal"), m_dpi,
+                    [this](const std::string& file, int factor) {
+                        m_gamePic.SetDrawScale(m_dpi, factor);
+                        return m_gamePic.LoadFromFile(file.c_str()) != FALSE;
+                    });
     m_gamePic.StartDisplay();
 }
 
@@ -531,11 +527,15 @@ bool CEnterGameDlg::SetFullScreen(bool enter) {
     m_savedPlacement.length = sizeof(WINDOWPLACEMENT);
     ::GetWindowPlacement(m_hWnd, &m_savedPlacement);
     m_browser.ModifyStyle(WS_CAPTION, 0);
-    RECT screen = ToRect(WindowMonitor().bounds);
-    ::AdjustWindowRectEx(&screen, GetStyle(), FALSE, GetExStyle());
-    MoveWindow(screen);
+    MoveWindow(FullScreenRect(WindowMonitor()));
     browser->put_FullScreen(VARIANT_TRUE);
     return true;
+}
+
+RECT CEnterGameDlg::FullScreenRect(const MonitorArea& monitor) const {
+    RECT screen = ToRect(monitor.bounds);
+    ::AdjustWindowRectEx(&screen, GetStyle(), FALSE, GetExStyle());
+    return screen;
 }
 
 MonitorArea CEnterGameDlg::WindowMonitor() const {
@@ -573,8 +573,7 @@ LRESULT CEnterGameDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
     if (!::IsRectEmpty(&place)) {
         const MonitorArea monitor = MonitorHoldingRect(place);
         if (IsFullScreen()) {
-            place = ToRect(monitor.bounds);
-            ::AdjustWindowRectEx(&place, GetStyle(), FALSE, GetExStyle());
+            place = FullScreenRect(monitor);
         } else if (m_maximized) {
             place = ToRect(monitor.work);
         }

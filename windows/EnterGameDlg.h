@@ -116,6 +116,8 @@ private:
     void RegisterF4();
     // The monitor that holds most of the window.
     MonitorArea WindowMonitor() const;
+    // The window's rectangle whose client area covers the whole monitor.
+    RECT FullScreenRect(const MonitorArea& monitor) const;
     // A length of the skin in this window's pixels.
     int Scaled(int skinPixels) const { return ScaleToDpi(skinPixels, m_dpi); }
     void LoadBackground();

@@ -116,17 +116,16 @@ BOOL CTranslucentDialog::OnInitDialog() {
 }
 
 void CTranslucentDialog::ChooseImage() {
-    int factor = 1;
     const std::string base = ToNarrow(m_imagePath, CP_ACP);
-    const std::string wanted = ImageFileForDpi(base, m_dpi, &factor);
+    // The image at hand serves when the DPI calls for the same file.
+    int factor = 1;
+    ImageFileForDpi(base, m_dpi, &factor);
     if (factor == m_imageFactor)
         return;
-    // A twice-size image that does not load leaves the image itself.
-    if (!m_image.Load(ToWide(wanted, CP_ACP)) && factor != 1) {
-        factor = 1;
-        m_image.Load(m_imagePath);
-    }
-    m_imageFactor = factor;
+    const int loaded = LoadImageForDpi(base, m_dpi, [this](const std::string& file, int) {
+        return m_image.Load(ToWide(file, CP_ACP));
+    });
+    m_imageFactor = loaded == 0 ? 1 : loaded;
 }
 
 SIZE CTranslucentDialog::ShownSize() const {

@@ -494,6 +494,8 @@ TEST_F(GameWindowTest, DpiScalesEveryLengthOfTheSkinAndTwiceSizeImagesShowFrom15
     m_dir.Write("data\\game_closebtn@2x.bmp",
                 BmpFile(std::vector<std::vector<COLORREF>>(
                     2 * kButtonHeight, std::vector<COLORREF>(2 * kButtons[0].width, sharp))));
+    // The window button's sharper version is broken: its image itself shows.
+    m_dir.Write("data\\game_winbtn@2x.bmp", "BM broken");
     // And the picture: red, blue where sharper.
     m_dir.Write("data\\pic.gif",
                 AsString(GifScreen(8, 10) + GifImage(0, 0, 8, 10, 0) + Bytes{0x3B}));
@@ -510,7 +512,7 @@ TEST_F(GameWindowTest, DpiScalesEveryLengthOfTheSkinAndTwiceSizeImagesShowFrom15
         const RECT all{0, 0, close.Width(), close.Height()};
         const int pixels = close.Width() * close.Height();
         EXPECT_EQ(close.Count(all, dpi >= 144 ? sharp : RGB(200, 30, 30)), pixels);
-        // Without a sharper version the image is stretched over the button.
+        // Without a sharper version that loads, the image is stretched over the button.
         EXPECT_EQ(window.Count(all, RGB(200, 30, 30)), pixels);
         CScreenShot picture(WindowRect(m_game->m_gamePic.m_hWnd));
         EXPECT_EQ(picture.Count({0, 0, picture.Width(), picture.Height()},
