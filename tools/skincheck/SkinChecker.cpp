@@ -388,8 +388,12 @@ void CSkinChecker::CheckImage(const SkinKey& key) {
     default:
         break;
     }
+    const std::size_t before = m_findings.size();
     CheckContent(key, path, kind, false);
-    // At high DPI the client loads the image's twice-size version the same way.
+    // At high DPI the client loads the image's twice-size version the same
+    // way; a mistake of the image itself is not said again for it.
+    if (m_findings.size() != before)
+        return;
     const std::string twice = TwiceSizeName(path);
     if (const FileKind twiceKind = KindOfFile(twice); IsReadFile(twiceKind))
         CheckContent(key, twice, twiceKind, true);
