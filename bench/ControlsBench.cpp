@@ -3,6 +3,7 @@
 // animation, the frame delays as actually played, and the text layout of a
 // long title per paint. A benchmark, not a test: it reports, it never fails.
 
+#include "BenchClock.h"
 #include "PictureEx.h"
 #include "xStatic.h"
 
@@ -17,14 +18,6 @@
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-// <chrono> cannot be built with the code page 936 execution character set.
-double NowMs() {
-    LARGE_INTEGER counter, frequency;
-    ::QueryPerformanceCounter(&counter);
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
 double MsSince(double start) {
     return NowMs() - start;
 }

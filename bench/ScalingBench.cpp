@@ -7,6 +7,7 @@
 //
 //   scaling_bench SKIN_DIR [RUNS], SKIN_DIR holding config.xml and data\ (the skin)
 
+#include "BenchClock.h"
 #include "BitmapFile.h"
 #include "DpiScale.h"
 #include "GdiplusImage.h"
@@ -25,14 +26,6 @@
 #include <vector>
 
 namespace {
-
-// <chrono> cannot be built with the code page 936 execution character set.
-double NowMs() {
-    LARGE_INTEGER counter, frequency;
-    ::QueryPerformanceCounter(&counter);
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 // One warm-up, then `runs` timed calls; prints a row of the table.
 void Report(const char* what, int dpi, const char* size, int factor, int runs,

@@ -8,6 +8,8 @@
 //
 // CLIENT_DIR holds client.exe, config.xml and data\ (the staged package).
 
+#include "BenchClock.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -17,13 +19,6 @@
 #include <vector>
 
 namespace {
-
-double NowMs() {
-    LARGE_INTEGER counter, frequency;
-    ::QueryPerformanceCounter(&counter);
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 struct Search {
     DWORD processId;
