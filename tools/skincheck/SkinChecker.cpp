@@ -401,24 +401,18 @@ void CSkinChecker::CheckImage(const SkinKey& key) {
 
 void CSkinChecker::CheckContent(const SkinKey& key, const std::string& path, FileKind kind,
                                 bool twice) {
-    const std::size_t before = m_findings.size();
     if (key.kind == SkinValueKind::Backdrop)
         CheckBackdrop(key, path, twice);
     else if (key.kind == SkinValueKind::Picture)
-        CheckPicture(key, path, kind);
+        CheckPicture(key, path, kind, twice);
     else
         CheckBitmap(key, path, kind, twice);
-    if (!twice)
-        return;
+}
+
+std::string CSkinChecker::Effect(const SkinKey& key, bool twice) {
     // A twice-size image that does not load leaves the client its base image.
-    const std::string effect = WhenMissing(key).message;
-    for (std::size_t i = before; i < m_findings.size(); ++i) {
-        std::string& message = m_findings[i].message;
-        if (message.ends_with(effect))
-            message.replace(message.size() - effect.size(), effect.size(),
-                            "at high DPI the client shows the image it is the twice-size "
-                            "version of");
-    }
+    return twice ? "at high DPI the client shows the image it is the twice-size version of"
+                 : WhenMissing(key).message;
 }
 
 void CSkinChecker::CheckBitmap(const SkinKey& key, const std::string& path, FileKind kind,
@@ -427,7 +421,7 @@ void CSkinChecker::CheckBitmap(const SkinKey& key, const std::string& path, File
     if (kind != FileKind::Bitmap) {
         Add(Severity::Error, key.name,
             path + " is " + NameOf(kind) + ": the client takes only BMP bitmaps for " + what +
-                ", so " + WhenMissing(key).message);
+                ", so " + Effect(key, twice));
         return;
     }
     CBitmap bitmap;
@@ -439,10 +433,10 @@ void CSkinChecker::CheckBitmap(const SkinKey& key, const std::string& path, File
                 path +
                     " is truncated or its headers are not consistent: the client does not load "
                     "it, so " +
-                    WhenMissing(key).message);
+                    Effect(key, twice));
         else
             Add(Severity::Error, key.name,
-                path + " cannot be loaded as a bitmap: " + WhenMissing(key).message);
+                path + " cannot be loaded as a bitmap: " + Effect(key, twice));
         return;
     }
     // A twice-size version is measured against its base instead (CheckTwiceSizeImages).
@@ -457,12 +451,13 @@ void CSkinChecker::CheckBitmap(const SkinKey& key, const std::string& path, File
                 ": it is drawn unscaled from the button's top-left corner");
 }
 
-void CSkinChecker::CheckPicture(const SkinKey& key, const std::string& path, FileKind kind) {
+void CSkinChecker::CheckPicture(const SkinKey& key, const std::string& path, FileKind kind,
+                                bool twice) {
     // The picture component reads no PNG on Windows, whatever it does elsewhere.
     if (kind == FileKind::Png || kind == FileKind::Other) {
         Add(Severity::Error, key.name,
             path + " is " + NameOf(kind) + ": the picture takes GIF, JPEG, BMP or icon files, so " +
-                WhenMissing(key).message);
+                Effect(key, twice));
         return;
     }
     CHiddenPicture hidden;
@@ -470,7 +465,7 @@ void CSkinChecker::CheckPicture(const SkinKey& key, const std::string& path, Fil
         Add(Severity::Warning, key.name,
             path + " was not checked: the picture decoder needs a window, and none could be made");
     else if (!hidden.Picture().LoadFromFile(path.c_str()))
-        Add(Severity::Error, key.name, path + " cannot be decoded: " + WhenMissing(key).message);
+        Add(Severity::Error, key.name, path + " cannot be decoded: " + Effect(key, twice));
 }
 
 void CSkinChecker::CheckBackdrop(const SkinKey& key, const std::string& path, bool twice) {
@@ -486,10 +481,9 @@ void CSkinChecker::CheckBackdrop(const SkinKey& key, const std::string& path, bo
                 path + " is " + SizeText(width, height) +
                     ": the client takes no image larger than " +
                     std::to_string(CGdiplusImage::kMaxSide) + " pixels a side, so " +
-                    WhenMissing(key).message);
+                    Effect(key, twice));
         else
-            Add(Severity::Error, key.name,
-                path + " cannot be decoded: " + WhenMissing(key).message);
+            Add(Severity::Error, key.name, path + " cannot be decoded: " + Effect(key, twice));
         return;
     }
     // The layout is in the skin's pixels, those of the base image.

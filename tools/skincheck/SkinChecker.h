@@ -41,7 +41,9 @@ private:
     // `twice`: `path` is the twice-size version of the key's image.
     void CheckContent(const SkinKey& key, const std::string& path, FileKind kind, bool twice);
     void CheckBitmap(const SkinKey& key, const std::string& path, FileKind kind, bool twice);
-    void CheckPicture(const SkinKey& key, const std::string& path, FileKind kind);
+    void CheckPicture(const SkinKey& key, const std::string& path, FileKind kind, bool twice);
+    // What players see when the image at hand cannot be shown.
+    static std::string Effect(const SkinKey& key, bool twice);
     void CheckBackdrop(const SkinKey& key, const std::string& path, bool twice);
     void CheckLoginLayout();
     void CheckGameLayout();
