@@ -10,4 +10,4 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # Every program built here, tests included, runs under Wine through the launcher,
 # each architecture in its own prefix inside the build tree.
 set(CMAKE_CROSSCOMPILING_EMULATOR
-    ${CMAKE_CURRENT_LIST_DIR}/wine-run;${CLIENT_WINEARCH})
+    ${CMAKE_CURRENT_LIST_DIR}/wine-run)

@@ -2,5 +2,4 @@
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CLIENT_TRIPLE i686-w64-mingw32)
-set(CLIENT_WINEARCH win32)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

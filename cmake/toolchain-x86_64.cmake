@@ -2,5 +2,4 @@
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CLIENT_TRIPLE x86_64-w64-mingw32)
-set(CLIENT_WINEARCH win64)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
