@@ -86,10 +86,28 @@ RequestBody CopyRequestBody(const VARIANT* postData) {
     return body;
 }
 
+// The game program is a 32-bit program, installed where a 32-bit process's
+// Program Files folder is: "Program Files (x86)" on 64-bit Windows, the one
+// Program Files folder elsewhere. A 64-bit client looks there first, then in
+// the 64-bit Program Files; where neither holds it, the first is started
+// all the same, as a 32-bit client would.
+std::string GameProgramPath() {
+    std::string first;
+    for (int folder : {CSIDL_PROGRAM_FILESX86, CSIDL_PROGRAM_FILES}) {
+        char programFiles[MAX_PATH] = {};
+        if (!::SHGetSpecialFolderPathA(nullptr, programFiles, folder, FALSE))
+            continue;
+        std::string program = std::string(programFiles) + kGameProgram;
+        if (::GetFileAttributesA(program.c_str()) != INVALID_FILE_ATTRIBUTES)
+            return program;
+        if (first.empty())
+            first = program;
+    }
+    return first.empty() ? std::string(kGameProgram) : first;
+}
+
 void StartGameProgram(const std::string& parameters) {
-    char programFiles[MAX_PATH] = {};
-    ::SHGetSpecialFolderPathA(nullptr, programFiles, CSIDL_PROGRAM_FILES, FALSE);
-    std::string program = std::string(programFiles) + kGameProgram;
+    std::string program = GameProgramPath();
     ::ShellExecuteA(nullptr, "open", program.c_str(), parameters.c_str(), nullptr, SW_SHOW);
 }
 

@@ -12,48 +12,45 @@
 #include <windows.h>
 
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
 constexpr DWORD kHandedOver = 1;
 
-class HandOver : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char programFiles[MAX_PATH] = {};
-        ASSERT_TRUE(::SHGetSpecialFolderPathA(nullptr, programFiles, CSIDL_PROGRAM_FILES, FALSE));
-        m_base = std::string(programFiles) + "\\zuv3a";
-        m_folder = m_base + "\\webgame";
-        m_program = m_folder + "\\zazorerudo.exe";
-        m_record = m_folder + "\\command-line.txt";
-        ::SHCreateDirectoryExA(nullptr, m_folder.c_str(), nullptr);
-        ASSERT_TRUE(::CopyFileA((ProgramDirectory() + "\\game_standin.exe").c_str(),
-                                m_program.c_str(), FALSE));
-        ::DeleteFileA(m_record.c_str());
+std::string ProgramFiles(int csidl) {
+    char path[MAX_PATH] = {};
+    EXPECT_TRUE(::SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE)) << csidl;
+    return path;
+}
+
+// The stand-in installed as the game program under one Program Files
+// folder; it records its command line beside itself.
+struct StandIn {
+    explicit StandIn(int csidl)
+        : programFiles(ProgramFiles(csidl)), base(programFiles + "\\zuv3a"),
+          folder(base + "\\webgame"), program(folder + "\\zazorerudo.exe"),
+          record(folder + "\\command-line.txt") {
+        ::SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
+        EXPECT_TRUE(::CopyFileA((ProgramDirectory() + "\\game_standin.exe").c_str(),
+                                program.c_str(), FALSE));
+        ::DeleteFileA(record.c_str());
     }
-    void TearDown() override {
-        ::DeleteFileA(m_record.c_str());
-        ::DeleteFileA(m_program.c_str());
-        ::RemoveDirectoryA(m_folder.c_str());
-        ::RemoveDirectoryA(m_base.c_str());
+    ~StandIn() {
+        ::DeleteFileA(record.c_str());
+        ::DeleteFileA(program.c_str());
+        ::RemoveDirectoryA(folder.c_str());
+        ::RemoveDirectoryA(base.c_str());
     }
 
-    // Runs the client side with `navigations`; its exit status.
-    DWORD RunClient(const std::string& navigations) {
-        ChildProcess client(ProgramDirectory() + "\\handover_child.exe", navigations,
-                            ProgramDirectory());
-        EXPECT_TRUE(client.Started());
-        EXPECT_TRUE(client.WaitForExit(120000));
-        return client.ExitCode();
-    }
-
-    // What the stand-in recorded, once it has (waiting up to `ms`).
-    std::optional<std::string> Recorded(DWORD ms) {
+    // What it recorded, once it has (waiting up to `ms`).
+    std::optional<std::string> Recorded(DWORD ms) const {
         for (DWORD waited = 0; waited <= ms; waited += 50) {
-            std::ifstream in(m_record, std::ios::binary);
+            std::ifstream in(record, std::ios::binary);
             if (in) {
                 std::ostringstream text;
                 text << in.rdbuf();
@@ -64,10 +61,24 @@ protected:
         return std::nullopt;
     }
 
-    std::string m_base;
-    std::string m_folder;
-    std::string m_program;
-    std::string m_record;
+    std::string programFiles, base, folder, program, record;
+};
+
+// Runs the client side with `navigations`; its exit status.
+DWORD RunClient(const std::string& navigations) {
+    ChildProcess client(ProgramDirectory() + "\\handover_child.exe", navigations,
+                        ProgramDirectory());
+    EXPECT_TRUE(client.Started());
+    EXPECT_TRUE(client.WaitForExit(120000));
+    return client.ExitCode();
+}
+
+// Installed where installations made for the 32-bit client put it.
+class HandOver : public ::testing::Test {
+protected:
+    std::optional<std::string> Recorded(DWORD ms) const { return m_standIn.Recorded(ms); }
+
+    StandIn m_standIn{CSIDL_PROGRAM_FILESX86};
 };
 
 TEST_F(HandOver, StartsTheGameProgramWithFragmentAndBaseThenEndsTheClient) {
@@ -95,6 +106,27 @@ TEST_F(HandOver, NothingStartsBeforeWebMainNorForOtherAddresses) {
                         "1:https://host/path/page.html#k=1"), // https
               0u);
     EXPECT_EQ(Recorded(1000), std::nullopt);
+}
+
+// Where the client looks: the 32-bit Program Files folder first, then the
+// 64-bit one (under a 32-bit client, or on 32-bit Windows, both are one).
+TEST(HandOverProgram, IsFoundInEitherProgramFilesFolderThe32BitOneFirst) {
+    // Where stand-ins are installed; the first of them is the one started.
+    const std::vector<int> cases[] = {
+        {CSIDL_PROGRAM_FILESX86},
+        {CSIDL_PROGRAM_FILES},
+        {CSIDL_PROGRAM_FILESX86, CSIDL_PROGRAM_FILES},
+    };
+    for (const std::vector<int>& installed : cases) {
+        std::vector<std::unique_ptr<StandIn>> standIns;
+        for (int csidl : installed)
+            if (standIns.empty() || ProgramFiles(csidl) != standIns[0]->programFiles)
+                standIns.push_back(std::make_unique<StandIn>(csidl));
+        EXPECT_EQ(RunClient("1:C:\\game\\web\\main.html 1:http://host/p/g.html#k=1"), kHandedOver);
+        EXPECT_EQ(standIns[0]->Recorded(60000), "k=1|http://host/p/") << standIns[0]->folder;
+        for (size_t i = 1; i < standIns.size(); ++i)
+            EXPECT_EQ(standIns[i]->Recorded(1000), std::nullopt) << standIns[i]->folder;
+    }
 }
 
 } // namespace
