@@ -21,8 +21,22 @@
 ;   FILES            the generated lists of what to install and remove
 ;   SIGN             a command that signs a file in place, when signing
 ;   OUTFILE          the installer to write
+;   ARCH             x86_64 (the default: a 64-bit installer of the 64-bit
+;                    client, in the 64-bit Program Files and registry view)
+;                    or i686 (32-bit, for 32-bit Windows)
 
-Unicode true
+!ifndef ARCH
+    !define ARCH x86_64
+!endif
+!if "${ARCH}" == "x86_64"
+    Target amd64-unicode
+    !define PROGRAM_FILES "$PROGRAMFILES64"
+    !define REG_VIEW 64
+!else
+    Target x86-unicode
+    !define PROGRAM_FILES "$PROGRAMFILES"
+    !define REG_VIEW 32
+!endif
 SetCompressor /SOLID lzma
 ; Program Files and HKLM need an administrator.
 RequestExecutionLevel admin
@@ -46,7 +60,7 @@ RequestExecutionLevel admin
 
 Name "$(ProductName)"
 OutFile "${OUTFILE}"
-InstallDir "$PROGRAMFILES\${PRODUCT_NAME}"
+InstallDir "${PROGRAM_FILES}\${PRODUCT_NAME}"
 ; A reinstall or an upgrade goes where the last one went.
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 !if "${PUBLISHER}" != ""
@@ -100,23 +114,45 @@ VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "FileDescription" "${PRODUCT_NAME} Set
     !pragma warning disable 9100
 !endif
 
+; The folder of a 32-bit release of this id that a 64-bit one replaces
+; (empty when there is none).
+Var OldFolder
+
 Function .onInit
     ; Shortcuts for every user, as the program is installed for every user.
     SetShellVarContext all
+    SetRegView ${REG_VIEW}
+    StrCpy $OldFolder ""
+    !if "${ARCH}" == "x86_64"
+        ; A 32-bit release of this id, entered in the 32-bit view: this one
+        ; goes into its folder unless told otherwise, and takes its place.
+        SetRegView 32
+        ReadRegStr $OldFolder HKLM "${UNINSTALL_KEY}" "InstallLocation"
+        SetRegView 64
+        ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+        ${If} $OldFolder != ""
+        ${AndIf} $0 == ""
+        ${AndIf} $INSTDIR == "${PROGRAM_FILES}\${PRODUCT_NAME}"
+            StrCpy $INSTDIR $OldFolder
+        ${EndIf}
+    !endif
 FunctionEnd
 
 Function un.onInit
     SetShellVarContext all
+    SetRegView ${REG_VIEW}
 FunctionEnd
 
 ; A running game holds its files: ask the player to close it, or end without
 ; changing anything (the only answer in silent mode, with exit status 2).
+; The game's folder is on the stack.
 !macro GameClosedCheck PREFIX
     Function ${PREFIX}EnsureGameClosed
+        Exch $R0
         retry:
-        IfFileExists "$INSTDIR\${EXE}" 0 closed
+        IfFileExists "$R0\${EXE}" 0 closed
         ClearErrors
-        FileOpen $0 "$INSTDIR\${EXE}" a
+        FileOpen $0 "$R0\${EXE}" a
         IfErrors 0 opened
         MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(GameRunning)" /SD IDCANCEL IDRETRY retry
         SetErrorLevel 2
@@ -124,6 +160,7 @@ FunctionEnd
         opened:
         FileClose $0
         closed:
+        Pop $R0
     FunctionEnd
 !macroend
 !insertmacro GameClosedCheck ""
@@ -142,11 +179,13 @@ Function TrimLineEnd
     ${Loop}
 FunctionEnd
 
-; What the release installed before this one and this one does not install:
-; removed, with the folders it leaves empty. The player's own files stay.
+; What the release installed in the folder on the stack and this one does not
+; install: removed, with the folders it leaves empty. The player's own files
+; stay.
 Function RemoveOldRelease
+    Exch $R0
     ClearErrors
-    FileOpen $0 "$INSTDIR\${FILE_LIST}" r
+    FileOpen $0 "$R0\${FILE_LIST}" r
     IfErrors done
     ${Do}
         ClearErrors
@@ -162,7 +201,32 @@ Function RemoveOldRelease
     ${Loop}
     FileClose $0
     done:
+    Pop $R0
 FunctionEnd
+
+; A 32-bit release of this id in another folder goes as a whole (what it
+; recorded, its record and its folder when that is left empty; the player's
+; own files stay); its entry goes once this release is in place.
+!macro RemoveReplacedRelease
+    !if "${ARCH}" == "x86_64"
+        ${If} $OldFolder != ""
+        ${AndIf} $OldFolder != $INSTDIR
+            Push $OldFolder
+            Call RemoveOldRelease
+            Delete "$OldFolder\${FILE_LIST}"
+            RMDir "$OldFolder"
+        ${EndIf}
+    !endif
+!macroend
+!macro ForgetReplacedRelease
+    !if "${ARCH}" == "x86_64"
+        ${If} $OldFolder != ""
+            SetRegView 32
+            DeleteRegKey HKLM "${UNINSTALL_KEY}"
+            SetRegView 64
+        ${EndIf}
+    !endif
+!macroend
 
 ; The installer runs as an administrator: the game starts as the player, from
 ; its shortcut by the desktop's shell.
@@ -172,8 +236,15 @@ FunctionEnd
 
 Section "$(SectionProgram)" SecProgram
     SectionIn RO
+    Push $INSTDIR
     Call EnsureGameClosed
+    ${If} $OldFolder != ""
+        Push $OldFolder
+        Call EnsureGameClosed
+    ${EndIf}
+    Push $INSTDIR
     Call RemoveOldRelease
+    !insertmacro RemoveReplacedRelease
     SetOutPath "$INSTDIR"
     FileOpen $9 "$INSTDIR\${FILE_LIST}" w
     !insertmacro ClientInstallFiles
@@ -203,6 +274,7 @@ Section "$(SectionProgram)" SecProgram
     ; In KB, as the compiler counted the section's files.
     SectionGetSize ${SecProgram} $0
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+    !insertmacro ForgetReplacedRelease
 SectionEnd
 
 !if ${DESKTOP} == ON
@@ -221,6 +293,7 @@ SectionEnd
 ; Removes what the installer made, file by file: the folder may hold the
 ; user's own files too, and those stay (with the folders that hold them).
 Section "Uninstall"
+    Push $INSTDIR
     Call un.EnsureGameClosed
     Delete "$SMPROGRAMS\${PRODUCT_NAME}.lnk"
     Delete "$SMPROGRAMS\${PRODUCT_NAME_EN}.lnk"

@@ -7,7 +7,11 @@
 #         -P installer/package.cmake
 #
 # BIN_DIR holds the built client.exe, release.exe (the release tool),
-# preview.exe and skincheck.exe. A skin is its config.xml and data\ folder, and optionally release.ini (the
+# preview.exe and skincheck.exe; TOOLS_DIR, when given, the release tool to
+# run here instead (a 64-bit one brands a 32-bit client as well, on machines
+# that run no 32-bit programs). The release is of the client's architecture:
+# x86_64 by default, or i686, whose file names end in -x86 (a 32-bit
+# installer, for 32-bit Windows). A skin is its config.xml and data\ folder, and optionally release.ini (the
 # release description, docs/releases.md) naming the operator's release;
 # anything else in SKIN_DIR (the demo's sample pages, for one) stays out of
 # the zip and the installer. Without a description the release is the
@@ -30,6 +34,24 @@ endforeach()
 set(root "${CMAKE_CURRENT_LIST_DIR}/..")
 set(CLIENT "${BIN_DIR}/client.exe")
 set(KIT_TOOLS "${BIN_DIR}/preview.exe" "${BIN_DIR}/skincheck.exe")
+if(NOT DEFINED TOOLS_DIR)
+    set(TOOLS_DIR "${BIN_DIR}")
+endif()
+
+# x86_64 or i686: the machine type in the client's PE header.
+file(READ "${CLIENT}" pe_at OFFSET 60 LIMIT 4 HEX)
+string(REGEX REPLACE "(..)(..)(..)(..)" "0x\\4\\3\\2\\1" pe_at "${pe_at}")
+math(EXPR machine_at "${pe_at} + 4")
+file(READ "${CLIENT}" machine OFFSET ${machine_at} LIMIT 2 HEX)
+if(machine STREQUAL "6486")
+    set(ARCH x86_64)
+    set(arch_suffix "")
+elseif(machine STREQUAL "4c01")
+    set(ARCH i686)
+    set(arch_suffix "-x86")
+else()
+    message(FATAL_ERROR "${CLIENT} is neither a 64-bit nor a 32-bit Windows program")
+endif()
 
 # The skin's files as the release will hold them, their names checked first.
 # A ";" in a name would split it in two in CMake's lists: Windows allows it,
@@ -123,7 +145,7 @@ get_filename_component(client_name "${CLIENT}" NAME)
 windows_path(skin_arg "${SKIN_DIR}")
 windows_path(client_arg "${work}/${client_name}")
 windows_path(description_arg "${work}/release.cmake")
-execute_process(COMMAND "${root}/cmake/wine-run" win32 "${BIN_DIR}/release.exe" "${skin_arg}"
+execute_process(COMMAND "${root}/cmake/wine-run" "${TOOLS_DIR}/release.exe" "${skin_arg}"
                         "${client_arg}" "${description_arg}"
                 RESULT_VARIABLE failed ERROR_VARIABLE problem OUTPUT_QUIET)
 if(failed OR NOT EXISTS "${work}/release.cmake")
@@ -231,9 +253,9 @@ set(files_nsh "${work}/files.nsh")
 file(WRITE "${files_nsh}"
      "${install}!macroend\n${remove}!macroend\n${owned}!macroend\n")
 
-set(zip_name "${stem}-${RELEASE_VERSION}.zip")
-set(setup_name "${stem}-${RELEASE_VERSION}-setup.exe")
-set(kit_name "${stem}-${RELEASE_VERSION}-skin-kit.zip")
+set(zip_name "${stem}-${RELEASE_VERSION}${arch_suffix}.zip")
+set(setup_name "${stem}-${RELEASE_VERSION}${arch_suffix}-setup.exe")
+set(kit_name "${stem}-${RELEASE_VERSION}${arch_suffix}-skin-kit.zip")
 set(out "${work}/out")
 
 # The files at the zip's top level: Windows extracts into a folder named
@@ -274,7 +296,7 @@ execute_process(
     COMMAND "${MAKENSIS}" -V2 -WX -INPUTCHARSET UTF8 ${defines}
             "-DPRODUCT_KEY=${RELEASE_ID}" "-DVERSION=${installer_version}" "-DVERSION_TEXT=${version_text}"
             "-DRELEASE_VERSION=${RELEASE_VERSION}" "-DEXE=${exe}" "-DICON=${icon}"
-            "-DDESKTOP=${RELEASE_DESKTOP_SHORTCUT}" "-DFILES=${files_nsh}"
+            "-DDESKTOP=${RELEASE_DESKTOP_SHORTCUT}" "-DFILES=${files_nsh}" "-DARCH=${ARCH}"
             "-DOUTFILE=${out}/${setup_name}" "${CMAKE_CURRENT_LIST_DIR}/client.nsi"
     RESULT_VARIABLE failed)
 if(failed)
@@ -315,6 +337,6 @@ if(NOT signing)
              "Sign it with scripts/package --sign CERT.pfx.")
 endif()
 string(JOIN "" note ${note})
-message(STATUS "Release ${RELEASE_VERSION} of ${RELEASE_NAME} with the skin in ${SKIN_DIR}:\n"
+message(STATUS "Release ${RELEASE_VERSION} (${ARCH}) of ${RELEASE_NAME} with the skin in ${SKIN_DIR}:\n"
                "   ${OUTPUT_DIR}/${zip_name}\n   ${OUTPUT_DIR}/${setup_name}\n"
                "   ${OUTPUT_DIR}/${kit_name}${note}")

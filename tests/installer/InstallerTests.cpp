@@ -37,9 +37,10 @@ std::string WindowsPath(std::string path) {
 }
 
 const std::string kRelease = WindowsPath(RELEASE_DIR);
-const std::string kSetup = kRelease + "\\game-client-" CLIENT_RELEASE_VERSION "-setup.exe";
-const std::string kZip = kRelease + "\\game-client-" CLIENT_RELEASE_VERSION ".zip";
-const std::string kKit = kRelease + "\\game-client-" CLIENT_RELEASE_VERSION "-skin-kit.zip";
+const std::string kStem = kRelease + "\\game-client-" CLIENT_RELEASE_VERSION RELEASE_SUFFIX;
+const std::string kSetup = kStem + "-setup.exe";
+const std::string kZip = kStem + ".zip";
+const std::string kKit = kStem + "-skin-kit.zip";
 constexpr char kPlainId[] = "GameClient";
 constexpr char kShortcutName[] = "\\Game client.lnk";
 constexpr DWORD kInstallerTimeoutMs = 60000;
@@ -379,7 +380,8 @@ struct Product {
     const char* id;
     const char* name;
     std::string Setup(const char* version) const {
-        return WindowsPath(BRANDED_DIR) + "\\releases\\" + id + "-" + version + "-setup.exe";
+        return WindowsPath(BRANDED_DIR) + "\\releases\\" + id + "-" + version + RELEASE_SUFFIX +
+               "-setup.exe";
     }
     // Where the installer puts it by default.
     std::string Folder() const { return CommonFolder(CSIDL_PROGRAM_FILES) + "\\" + name; }
@@ -533,3 +535,84 @@ TEST_F(BrandedRelease, ARunningGameStopsASilentInstallOrUninstallWithoutChanging
     EXPECT_EQ(UninstallString(kTestGame.id, "DisplayVersion"), "1.0.0");
     client.Terminate();
 }
+
+#ifdef _WIN64
+namespace {
+
+// A 32-bit release of TestGame 1.0.0 as its installer leaves it on 64-bit
+// Windows: its folder under the 32-bit Program Files with its files and
+// record (UTF-16, a full path a line), and its entry in the 32-bit registry
+// view; a player's file beside it.
+struct Planted32BitRelease {
+    Planted32BitRelease() {
+        const std::string files[] = {"TestGame.exe", "config.xml", "data\\only-1.0.0.txt",
+                                     "uninstall.exe", "data\\存档.sav"};
+        ::SHCreateDirectoryExA(nullptr, (folder + "\\data").c_str(), nullptr);
+        std::string record;
+        for (const std::string& file : files) {
+            std::ofstream(folder + "\\" + file) << file;
+            if (file != "data\\存档.sav")
+                record += folder + "\\" + file + "\r\n";
+        }
+        record += folder + "\\data\r\n" + Shortcuts(kTestGame.Shortcut())[0] + "\r\n";
+        std::wstring wide = ToWide(record, CP_ACP);
+        std::ofstream(folder + "\\uninstall.lst", std::ios::binary)
+            .write(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
+        HKEY key = nullptr;
+        ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, UninstallKey(kTestGame.id).c_str(), 0, nullptr, 0,
+                          KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key, nullptr);
+        ::RegSetValueExA(key, "InstallLocation", 0, REG_SZ,
+                         reinterpret_cast<const BYTE*>(folder.c_str()), folder.size() + 1);
+        ::RegCloseKey(key);
+    }
+    ~Planted32BitRelease() {
+        ::RegDeleteKeyExA(HKEY_LOCAL_MACHINE, UninstallKey(kTestGame.id).c_str(), KEY_WOW64_32KEY,
+                          0);
+        RunToTheEnd(CommonFolder(CSIDL_SYSTEM) + "\\cmd.exe", "/c rd /s /q \"" + folder + "\"");
+    }
+    bool EntryExists() const {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallKey(kTestGame.id).c_str(), 0,
+                            KEY_READ | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS)
+            return false;
+        ::RegCloseKey(key);
+        return true;
+    }
+
+    const std::string folder = CommonFolder(CSIDL_PROGRAM_FILESX86) + "\\" + kTestGame.name;
+};
+
+} // namespace
+
+// The 64-bit release takes the 32-bit one's place: by default in its folder
+// (the player's files stay together), or in the folder the player chose,
+// the old one then keeping only the player's files. Either way one entry,
+// in the 64-bit view, and one set of shortcuts.
+TEST_F(BrandedRelease, ReplacesA32BitReleaseOfTheSameId) {
+    for (bool chooseFolder : {false, true}) {
+        Planted32BitRelease old;
+        TempDir chosen;
+        const std::string folder = chooseFolder ? chosen.PathOf("测试游戏") : old.folder;
+        ASSERT_EQ(RunToTheEnd(kTestGame.Setup("1.1.0"),
+                              chooseFolder ? "/S /D=" + folder : std::string("/S")),
+                  0u);
+        const std::vector<std::string> tree = ListTree(folder), oldTree = ListTree(old.folder);
+        auto has = [&](const char* file) { return std::count(tree.begin(), tree.end(), file); };
+        EXPECT_EQ(has("data\\only-1.0.0.txt"), 0);
+        EXPECT_EQ(has("data\\only-1.1.0.txt"), 1);
+        if (chooseFolder)
+            EXPECT_EQ(oldTree, (std::vector<std::string>{"data\\", "data\\存档.sav"}));
+        else
+            EXPECT_EQ(has("data\\存档.sav"), 1);
+        EXPECT_FALSE(old.EntryExists());
+        EXPECT_EQ(UninstallString(kTestGame.id, "InstallLocation"), folder);
+        for (const std::string& path : Shortcuts(kTestGame.Shortcut())) {
+            std::optional<Shortcut> shortcut = ReadShortcut(path);
+            ASSERT_TRUE(shortcut.has_value()) << path;
+            EXPECT_EQ(shortcut->target, folder + "\\TestGame.exe") << path;
+        }
+        EXPECT_EQ(RunToTheEnd(folder + "\\uninstall.exe", "/S"), 0u);
+        ForgetTheInstallation(kTestGame.id, kTestGame.Shortcut());
+    }
+}
+#endif
