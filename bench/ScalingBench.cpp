@@ -1,4 +1,5 @@
-// Cost of drawing the skin at display scales: the login window's backdrop as
+// Cost of drawing the skin at 96, 120, 144, 168 and 192 DPI, with and
+// without its @2x images: the login window's backdrop as
 // it renders (a new 32-bit surface each time, then GDI+ draws the image into
 // it, smoothed when scaled) and the game window's buttons as they paint (each
 // image into its rectangle, stretched with halftone when scaled). Pushing the
@@ -74,10 +75,18 @@ HBITMAP CreateSurface(HDC dc, const SIZE& size) {
     return surface;
 }
 
-void BenchBackdrop(const std::string& skin, const std::string& config, int dpi, int runs) {
+// The file of a skin image at `dpi`: its @2x version where the DPI calls for
+// it, unless `twice` is false.
+std::string ImageFile(const std::string& path, int dpi, bool twice, int* factor) {
+    *factor = 1;
+    return twice ? ImageFileForDpi(path, dpi, factor) : path;
+}
+
+void BenchBackdrop(const std::string& skin, const std::string& config, int dpi, bool twice,
+                   int runs) {
     int factor = 1;
     const std::string path =
-        ImageFileForDpi(skin + "\\data\\" + Setting(config, "login_bg"), dpi, &factor);
+        ImageFile(skin + "\\data\\" + Setting(config, "login_bg"), dpi, twice, &factor);
     CGdiplusImage image;
     if (!image.Load(ToWide(path, CP_ACP))) {
         std::printf("  backdrop: %s did not load\n", path.c_str());
@@ -104,7 +113,8 @@ struct Button {
     RECT rect;
 };
 
-void BenchButtons(const std::string& skin, const std::string& config, int dpi, int runs) {
+void BenchButtons(const std::string& skin, const std::string& config, int dpi, bool twice,
+                  int runs) {
     // The game window's buttons, placed from the band's right edge as config.xml says.
     const char* names[] = {"close", "win",     "mini",  "tray", "refresh",
                            "cache", "service", "forum", "web",  "pay"};
@@ -116,8 +126,9 @@ void BenchButtons(const std::string& skin, const std::string& config, int dpi, i
             return Setting(config, "game_" + std::string(name) + "btn_" + what);
         };
         Button button{};
-        button.bitmap =
-            LoadBitmapFileForDpi(skin + "\\data\\" + value("normal"), dpi, &button.factor);
+        const std::string file =
+            ImageFile(skin + "\\data\\" + value("normal"), dpi, twice, &button.factor);
+        button.bitmap = LoadBitmapFile(file.c_str(), LR_CREATEDIBSECTION);
         const int left = band - ScaleToDpi(std::atoi(value("posx").c_str()), dpi);
         const int top = ScaleToDpi(std::atoi(value("posy").c_str()), dpi);
         button.rect = RECT{left, top, left + ScaleToDpi(std::atoi(value("width").c_str()), dpi),
@@ -166,10 +177,14 @@ int main(int argc, char** argv) {
                 skin.c_str(), runs);
     std::printf("  %-9s %4s %5s %-12s %7s %9s %9s %9s\n", "what", "DPI", "scale", "drawn", "image",
                 "median", "min", "max");
-    for (int dpi : {96, 144, 192})
-        BenchBackdrop(skin, config, dpi, runs);
-    for (int dpi : {96, 144, 192})
-        BenchButtons(skin, config, dpi, runs);
+    const int dpis[] = {96, 120, 144, 168, 192};
+    for (bool twice : {true, false}) {
+        std::printf("%s\n", twice ? "with @2x images" : "without @2x images");
+        for (int dpi : dpis)
+            BenchBackdrop(skin, config, dpi, twice, runs);
+        for (int dpi : dpis)
+            BenchButtons(skin, config, dpi, twice, runs);
+    }
     Gdiplus::GdiplusShutdown(token);
     ::CoUninitialize();
     return 0;
