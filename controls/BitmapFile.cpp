@@ -71,24 +71,3 @@ HBITMAP LoadBitmapFileForDpi(const std::string& path, int dpi, int* factor) {
         *factor = 1;
     return bitmap;
 }
-
-void DrawSkinBitmap(HDC dc, HGDIOBJ bitmap, const RECT& rect, int dpi, int factor) {
-    HDC memory = ::CreateCompatibleDC(dc);
-    HGDIOBJ previous = ::SelectObject(memory, bitmap);
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    const int imageDpi = kSkinDpi * factor;
-    if (dpi == imageDpi) {
-        ::BitBlt(dc, rect.left, rect.top, width, height, memory, 0, 0, SRCCOPY);
-    } else {
-        const int previousMode = ::SetStretchBltMode(dc, HALFTONE);
-        POINT origin{};
-        ::SetBrushOrgEx(dc, 0, 0, &origin);
-        ::StretchBlt(dc, rect.left, rect.top, width, height, memory, 0, 0,
-                     ScaleBy(width, imageDpi, dpi), ScaleBy(height, imageDpi, dpi), SRCCOPY);
-        ::SetBrushOrgEx(dc, origin.x, origin.y, nullptr);
-        ::SetStretchBltMode(dc, previousMode);
-    }
-    ::SelectObject(memory, previous);
-    ::DeleteDC(memory);
-}

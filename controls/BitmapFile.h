@@ -29,8 +29,3 @@ int LoadImageForDpi(const std::string& path, int dpi,
 // LoadBitmapFile (with LR_CREATEDIBSECTION) as LoadImageForDpi loads it;
 // `*factor` is 1 when nothing loaded.
 HBITMAP LoadBitmapFileForDpi(const std::string& path, int dpi, int* factor);
-
-// Draws `bitmap`, `factor` of whose pixels make one skin pixel, into `rect`
-// at `dpi`: from its top-left corner, as much as fills `rect`. Pixel for
-// pixel where the scale is 1, otherwise stretched with smoothing.
-void DrawSkinBitmap(HDC dc, HGDIOBJ bitmap, const RECT& rect, int dpi, int factor);

@@ -1,7 +1,5 @@
 #include "SkinButton.h"
 
-#include "BitmapFile.h"
-
 #include <commctrl.h>
 
 namespace {
@@ -56,18 +54,18 @@ void CxSkinButton::SetImageFiles(const char* normal, const char* down, const cha
     LoadSkinImage(m_imgOver, over);
     // A disabled image is looked up among the program's bitmap resources
     // under the normal image's name.
-    m_imgDisabled.bitmap.DeleteObject();
-    m_imgDisabled.factor = 1;
-    if (normal)
-        m_imgDisabled.bitmap.Attach(::LoadBitmapA(AfxGetResourceHandle(), normal));
+    m_imgDisabled.Free();
+    if (normal) {
+        CBitmap disabled;
+        disabled.Attach(::LoadBitmapA(AfxGetResourceHandle(), normal));
+        m_imgDisabled.TakeOpaque(disabled, 1);
+    }
 }
 
-void CxSkinButton::LoadSkinImage(SkinImage& image, const char* path) {
-    image.bitmap.DeleteObject();
-    image.factor = 1;
-    if (!path)
-        return;
-    image.bitmap.Attach(LoadBitmapFileForDpi(path, m_dpi, &image.factor));
+void CxSkinButton::LoadSkinImage(CScaledBitmap& image, const char* path) {
+    image.Free();
+    if (path)
+        image.LoadFile(path, m_dpi);
 }
 
 void CxSkinButton::SetTipText(std::string text) {
@@ -267,8 +265,8 @@ void CxSkinButton::DrawItem(DRAWITEMSTRUCT* item) {
     DrawCaption(dc, caption, text, m_textColour);
 }
 
-void CxSkinButton::DrawImage(HDC dc, const SkinImage& image, const RECT& rect) const {
-    DrawSkinBitmap(dc, image.bitmap.GetSafeHandle(), rect, m_dpi, image.factor);
+void CxSkinButton::DrawImage(HDC dc, CScaledBitmap& image, const RECT& rect) {
+    image.Draw(dc, rect, m_dpi);
 }
 
 void CxSkinButton::FillFace(HDC dc, const RECT& rect) const {

@@ -7,6 +7,7 @@
 #include "Controls.h"
 #include "DpiScale.h"
 #include "Gdi.h"
+#include "ScaledBitmap.h"
 #include "ToolTipCtrl.h"
 
 #include <string>
@@ -64,14 +65,8 @@ private:
     void UncheckGroup();
     bool IsUnderCursor(POINT screenPoint) const;
     bool CorrectPressedDrag();
-    // A bitmap and how many of its pixels make one pixel of the skin.
-    struct SkinImage {
-        CBitmap bitmap;
-        int factor = 1;
-        bool IsEmpty() const { return bitmap.IsEmpty(); }
-    };
-    void LoadSkinImage(SkinImage& image, const char* path);
-    void DrawImage(HDC dc, const SkinImage& image, const RECT& rect) const;
+    void LoadSkinImage(CScaledBitmap& image, const char* path);
+    void DrawImage(HDC dc, CScaledBitmap& image, const RECT& rect);
     void FillFace(HDC dc, const RECT& rect) const;
     void DrawCaption(HDC dc, const std::string& caption, RECT rect, COLORREF colour) const;
 
@@ -82,10 +77,11 @@ private:
     CToolTipCtrl m_tip;
     std::string m_tipText;
     bool m_hasTip = false;
-    SkinImage m_imgNormal;
-    SkinImage m_imgDown;
-    SkinImage m_imgDisabled;
-    SkinImage m_imgOver;
+    // Each scaled for m_dpi when first drawn, and kept.
+    CScaledBitmap m_imgNormal;
+    CScaledBitmap m_imgDown;
+    CScaledBitmap m_imgDisabled;
+    CScaledBitmap m_imgOver;
     int m_dpi = kSkinDpi;
     COLORREF m_textColour;
 };

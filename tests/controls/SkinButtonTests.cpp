@@ -56,9 +56,11 @@ protected:
         MoveMouseTo({5, 5});
     }
 
-    // A skin button of `style` at (20, 20), 60 x 30, in the parent.
-    CxSkinButton& AddButton(UINT id, DWORD style, int left = 20, int top = 20) {
-        HWND hWnd = m_parent.CreateChild("Button", "", style, {left, top, left + 60, top + 30}, id);
+    // A skin button of `style` at (20, 20), 60 x 30 unless told, in the parent.
+    CxSkinButton& AddButton(UINT id, DWORD style, int left = 20, int top = 20, int width = 60,
+                            int height = 30) {
+        HWND hWnd =
+            m_parent.CreateChild("Button", "", style, {left, top, left + width, top + height}, id);
         m_buttons.push_back(std::make_unique<CxSkinButton>());
         m_buttons.back()->SubclassWindow(hWnd);
         return *m_buttons.back();
@@ -140,6 +142,33 @@ TEST_F(SkinButtonTest, MissingEmptyOrBrokenImagesAreDrawnInTheFaceColour) {
     button.SetImageFiles(nullptr, nullptr, nullptr);
     button.Invalidate();
     EXPECT_EQ(CentreColour(face), face);
+}
+
+TEST_F(SkinButtonTest, SharperImagesOfOddSkinLengthsFillTheButtonAt150Percent) {
+    // A 21 x 11 skin image is 31.5 x 16.5 pixels at 150 %, shown as 32 x 17.
+    // Its 42 x 22 sharper image, edged in another colour one pixel wide, is
+    // scaled to that from its own size: the last column and row, which reach
+    // half a pixel past the image, show its edge, and nothing beyond it.
+    const std::string image = m_dir.Write("odd.bmp", SolidBmp(kNormal, 21, 11));
+    std::vector<std::vector<COLORREF>> rows(22, std::vector<COLORREF>(42, kOver));
+    for (int y = 0; y < 22; ++y)
+        for (int x = 0; x < 42; ++x)
+            if (x >= 41 || y >= 21)
+                rows[y][x] = kDown;
+    m_dir.Write("odd@2x.bmp", BmpFile(rows));
+    const RECT shown{20, 20, 20 + ScaleToDpi(21, 144), 20 + ScaleToDpi(11, 144)};
+    CxSkinButton& button =
+        AddButton(kButtonId, BS_PUSHBUTTON, 20, 20, shown.right - 20, shown.bottom - 20);
+    button.SetImageFiles(image.c_str(), nullptr, nullptr, 144);
+    button.Invalidate();
+    const RECT lastColumn{shown.right - 1, shown.top, shown.right, shown.bottom};
+    const RECT lastRow{shown.left, shown.bottom - 1, shown.right, shown.bottom};
+    CScreenShot shot = WaitForScreen(m_parent.m_hWnd, [&](const CScreenShot& s) {
+        return s.At(shown.left, shown.top) == kOver;
+    });
+    EXPECT_EQ(shot.CountOther(lastColumn, kDown), 0);
+    EXPECT_EQ(shot.CountOther(lastRow, kDown), 0);
+    EXPECT_EQ(shot.At(shown.left, shown.top), kOver);
 }
 
 TEST_F(SkinButtonTest, PushButtonStaysUncheckedAndCheckKindToggles) {
