@@ -136,3 +136,22 @@ bool CGdiplusImage::HasTransparentPixels() const {
     DllExports::GdipBitmapUnlockBits(bitmap, &data);
     return found;
 }
+
+bool CGdiplusImage::ReadPremultiplied(const PixelBlock& to) const {
+    const SIZE size = Size();
+    if (!m_image || !to.pixels || to.width != size.cx || to.height != size.cy)
+        return false;
+    GpRect all(0, 0, size.cx, size.cy);
+    BitmapData data{};
+    data.Width = static_cast<UINT>(size.cx);
+    data.Height = static_cast<UINT>(size.cy);
+    data.Stride = 4 * size.cx;
+    data.PixelFormat = PixelFormat32bppPARGB;
+    data.Scan0 = to.pixels;
+    auto* bitmap = static_cast<GpBitmap*>(m_image);
+    if (DllExports::GdipBitmapLockBits(bitmap, &all, ImageLockModeRead | ImageLockModeUserInputBuf,
+                                       PixelFormat32bppPARGB, &data) != Ok)
+        return false;
+    DllExports::GdipBitmapUnlockBits(bitmap, &data);
+    return true;
+}

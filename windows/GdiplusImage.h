@@ -2,6 +2,8 @@
 // An image decoded by GDI+, freed with its owner. Images whose pixels would
 // need more memory than any screen can show are refused before decoding.
 
+#include "PixelScaling.h"
+
 #include <windows.h>
 
 #include <string>
@@ -31,6 +33,9 @@ public:
     // Draws the whole image into the rectangle 0, 0, size on `dc`: pixel for
     // pixel at its own size, smoothed when scaled.
     void DrawOn(HDC dc, const SIZE& size) const;
+    // Copies the image's pixels, premultiplied, into `to`, a block of its
+    // size; false when it cannot.
+    bool ReadPremultiplied(const PixelBlock& to) const;
 
     // The pixel size the file's header gives, without decoding the pixels;
     // false when no decoder reads it.

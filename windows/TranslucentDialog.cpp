@@ -2,12 +2,12 @@
 
 #include "BitmapFile.h"
 #include "DisplayDpi.h"
+#include "GdiplusImage.h"
 #include "DpiScale.h"
 #include "ImgWnd.h"
 #include "TextConversion.h"
 
 #include <cstdint>
-#include <cstring>
 
 namespace {
 
@@ -29,26 +29,6 @@ UpdateLayeredWindowFn FindUpdateLayeredWindow() {
                   : nullptr;
 }
 
-// A 32-bit bottom-up DIB section of the given size, every pixel fully transparent.
-HBITMAP CreateTransparentSurface(HDC dc, const SIZE& size) {
-    const DWORD bytes = CTranslucentDialog::SurfaceBytes(size);
-    if (bytes == 0)
-        return nullptr;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = size.cx;
-    info.bmiHeader.biHeight = size.cy;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    info.bmiHeader.biSizeImage = bytes;
-    void* bits = nullptr;
-    HBITMAP surface = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (surface && bits)
-        std::memset(bits, 0, info.bmiHeader.biSizeImage);
-    return surface;
-}
-
 } // namespace
 
 DWORD CTranslucentDialog::SurfaceBytes(const SIZE& size) {
@@ -66,11 +46,10 @@ DWORD CTranslucentDialog::SurfaceBytes(const SIZE& size) {
 CTranslucentDialog::CTranslucentDialog(const std::wstring& imagePath, CImgWnd* content)
     : CDialog(CImgWnd::kTemplateId, nullptr), m_hIcon(LoadIconFile("data\\main.ico")),
       m_imagePath(imagePath), m_pContent(content) {
-    m_image.Load(imagePath);
+    Decode(ToNarrow(imagePath, CP_ACP), 1);
 }
 
 CTranslucentDialog::~CTranslucentDialog() {
-    m_image.Free();
     if (m_hIcon)
         ::DestroyIcon(m_hIcon);
 }
@@ -120,18 +99,28 @@ void CTranslucentDialog::ChooseImage() {
     // The image at hand serves when the DPI calls for the same file.
     int factor = 1;
     ImageFileForDpi(base, m_dpi, &factor);
-    if (factor == m_imageFactor)
+    if (factor == m_pixels.Factor())
         return;
-    const int loaded = LoadImageForDpi(base, m_dpi, [this](const std::string& file, int) {
-        return m_image.Load(ToWide(file, CP_ACP));
+    LoadImageForDpi(base, m_dpi, [this](const std::string& file, int loadedFactor) {
+        return Decode(file, loadedFactor);
     });
-    m_imageFactor = loaded == 0 ? 1 : loaded;
+}
+
+bool CTranslucentDialog::Decode(const std::string& path, int factor) {
+    m_pixels.Free();
+    CGdiplusImage image;
+    if (!image.Load(ToWide(path, CP_ACP)))
+        return false;
+    const PixelBlock pixels = m_pixels.Prepare(image.Size(), factor);
+    if (!pixels.pixels || !image.ReadPremultiplied(pixels)) {
+        m_pixels.Free();
+        return false;
+    }
+    return true;
 }
 
 SIZE CTranslucentDialog::ShownSize() const {
-    const SIZE size = m_image.Size();
-    const int imageDpi = kSkinDpi * m_imageFactor;
-    return SIZE{ScaleBy(size.cx, m_dpi, imageDpi), ScaleBy(size.cy, m_dpi, imageDpi)};
+    return m_pixels.SizeForDpi(m_dpi);
 }
 
 LRESULT CTranslucentDialog::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
@@ -165,21 +154,20 @@ void CTranslucentDialog::Render() {
 }
 
 void CTranslucentDialog::PushImage(HDC windowDc, HDC memoryDc, const SIZE& size) {
-    HBITMAP surface = CreateTransparentSurface(windowDc, size);
-    if (!surface)
+    // The image is scaled once for the DPI and kept: a render only pushes it.
+    HBITMAP image = SurfaceBytes(size) != 0 ? m_pixels.ForDpi(m_dpi) : nullptr;
+    if (!image)
         return;
     RECT window;
     GetWindowRect(&window);
     POINT destination{window.left, window.top};
-    HGDIOBJ previous = ::SelectObject(memoryDc, surface);
-    m_image.DrawOn(memoryDc, size);
+    HGDIOBJ previous = ::SelectObject(memoryDc, image);
     if (auto update = FindUpdateLayeredWindow()) {
         POINT source{0, 0};
         SIZE pushed = size;
         update(m_hWnd, windowDc, &destination, &pushed, memoryDc, &source, 0, &m_blend, ULW_ALPHA);
     }
     ::SelectObject(memoryDc, previous);
-    ::DeleteObject(surface);
     // Not every system reports the resize that pushing the image causes
     // (Wine sends no WM_SIZE for it), so the content window is glued here too.
     GlueContent();

@@ -4,8 +4,8 @@
 // keeps it glued to its own position and size, and lets the user drag both.
 
 #include "Dialog.h"
-#include "GdiplusImage.h"
 #include "RenderListener.h"
+#include "ScaledBitmap.h"
 
 #include <string>
 
@@ -37,19 +37,20 @@ private:
     void OnLButtonDown(UINT flags, POINT point);
     LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
     // Loads the image's twice-size version when the DPI calls for it and
-    // there is one, and the image itself otherwise.
+    // there is one, and the image itself otherwise, decoded into m_pixels.
     void ChooseImage();
     LRESULT OnShowWindow(WPARAM shown, LPARAM);
     LRESULT OnRaiseContent(WPARAM, LPARAM);
     void PushImage(HDC windowDc, HDC memoryDc, const SIZE& size);
+    // Decodes the image file at `path` into m_pixels; false when it does not load.
+    bool Decode(const std::string& path, int factor);
     // Puts the content window exactly over this window's client area.
     void GlueContent();
 
     HICON m_hIcon = nullptr;
     std::wstring m_imagePath;
-    CGdiplusImage m_image;
-    // How many of the image's pixels make one pixel of the skin.
-    int m_imageFactor = 1;
+    // The image, decoded once and kept scaled for the DPI.
+    CScaledBitmap m_pixels;
     int m_dpi = 96;
     BLENDFUNCTION m_blend{};
     bool m_bDragMove = true;

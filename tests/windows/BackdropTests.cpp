@@ -1,6 +1,7 @@
 // The translucent backdrop and the colour-keyed content window over it, as
 // real layered windows under the X server.
 
+#include "GdiplusImage.h"
 #include "ImgWnd.h"
 #include "Pixels.h"
 #include "PngFile.h"
