@@ -1,10 +1,13 @@
-// Cost of drawing the skin at 96, 120, 144, 168 and 192 DPI, with and
-// without its @2x images: the login window's backdrop as
-// it renders (a new 32-bit surface each time, then GDI+ draws the image into
-// it, smoothed when scaled) and the game window's buttons as they paint (each
-// image into its rectangle, stretched with halftone when scaled). Pushing the
-// surface to the screen is left out: it does not depend on how it was drawn.
-// A benchmark, not a test: it reports, it never fails.
+// Cost of making the skin ready to draw at 96, 120, 144, 168 and 192 DPI,
+// with and without its @2x images: the login window's backdrop (scaled for
+// the DPI into a new bitmap, as CScaledBitmap::ForDpi does once a DPI, and
+// copied once as a render pushes it) and the game window's ten buttons (each
+// image's pixels taken from its loaded bitmap, scaled, and copied into its
+// rectangle as the first paint draws it). Beside them, the backdrop's
+// "decode" (its decoded image's pixels taken premultiplied, once a file) and
+// "repaint" (what every later render copies). Reading the files and pushing
+// to the screen are left out: they do not depend on the scale. A benchmark,
+// not a test: it reports, it never fails.
 //
 //   scaling_bench SKIN_DIR [RUNS], SKIN_DIR holding config.xml and data\ (the skin)
 
@@ -12,6 +15,7 @@
 #include "BitmapFile.h"
 #include "DpiScale.h"
 #include "GdiplusImage.h"
+#include "ScaledBitmap.h"
 #include "TextConversion.h"
 
 #include <gdiplus.h>
@@ -19,7 +23,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -63,16 +66,14 @@ struct CMemoryDc {
     }
 };
 
-// As CTranslucentDialog makes it for each render: cleared, 32 bits a pixel.
-HBITMAP CreateSurface(HDC dc, const SIZE& size) {
-    const DWORD bytes = static_cast<DWORD>(4 * size.cx * size.cy);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size.cx, size.cy, 1, 32, BI_RGB, bytes, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP surface = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (surface && bits)
-        std::memset(bits, 0, bytes);
-    return surface;
+// Copies `bitmap` into `dc` at its top-left corner, as a render or paint does.
+void CopyInto(HDC dc, HBITMAP bitmap, const SIZE& size) {
+    HDC memory = ::CreateCompatibleDC(dc);
+    HGDIOBJ previous = ::SelectObject(memory, bitmap);
+    ::BitBlt(dc, 0, 0, size.cx, size.cy, memory, 0, 0, SRCCOPY);
+    ::SelectObject(memory, previous);
+    ::DeleteDC(memory);
+    ::GdiFlush();
 }
 
 // The file of a skin image at `dpi`: its @2x version where the DPI calls for
@@ -92,19 +93,31 @@ void BenchBackdrop(const std::string& skin, const std::string& config, int dpi, 
         std::printf("  backdrop: %s did not load\n", path.c_str());
         return;
     }
-    const SIZE own = image.Size();
-    const SIZE shown{ScaleBy(own.cx, dpi, kSkinDpi * factor),
-                     ScaleBy(own.cy, dpi, kSkinDpi * factor)};
+    CScaledBitmap pixels;
+    pixels.Prepare(image.Size(), factor);
+    const SIZE shown = pixels.SizeForDpi(dpi);
+    // A surface of the window's size, as the screen receives the push.
     CMemoryDc dc;
+    CPixelBitmap target;
+    target.Create(shown);
+    HGDIOBJ previous = ::SelectObject(dc.memory, target);
     char size[32];
     std::snprintf(size, sizeof(size), "%ld x %ld", shown.cx, shown.cy);
+    Report("decode", dpi, size, factor, runs,
+           [&] { image.ReadPremultiplied(pixels.Prepare(image.Size(), factor)); });
     Report("backdrop", dpi, size, factor, runs, [&] {
-        HBITMAP surface = CreateSurface(dc.screen, shown);
-        HGDIOBJ previous = ::SelectObject(dc.memory, surface);
-        image.DrawOn(dc.memory, shown);
-        ::SelectObject(dc.memory, previous);
-        ::DeleteObject(surface);
+        if (dpi == kSkinDpi * factor) {
+            CopyInto(dc.memory, pixels.ForDpi(dpi), shown);
+            return;
+        }
+        CPixelBitmap scaled;
+        scaled.Create(shown);
+        ScalePixels(pixels.Pixels(), scaled.Pixels(), dpi, kSkinDpi * factor);
+        CopyInto(dc.memory, scaled, shown);
     });
+    Report("repaint", dpi, size, factor, runs,
+           [&] { CopyInto(dc.memory, pixels.ForDpi(dpi), shown); });
+    ::SelectObject(dc.memory, previous);
 }
 
 struct Button {
@@ -146,9 +159,12 @@ void BenchButtons(const std::string& skin, const std::string& config, int dpi, b
     HGDIOBJ previous = ::SelectObject(dc.memory, target);
     char size[32];
     std::snprintf(size, sizeof(size), "%zu: %d px", buttons.size(), pixels);
+    std::vector<CScaledBitmap> images(buttons.size());
     Report("buttons", dpi, size, buttons.empty() ? 1 : buttons.front().factor, runs, [&] {
-        for (const Button& button : buttons)
-            DrawSkinBitmap(dc.memory, button.bitmap, button.rect, dpi, button.factor);
+        for (std::size_t i = 0; i < buttons.size(); ++i) {
+            images[i].TakeOpaque(buttons[i].bitmap, buttons[i].factor);
+            images[i].Draw(dc.memory, buttons[i].rect, dpi);
+        }
         ::GdiFlush();
     });
     ::SelectObject(dc.memory, previous);
@@ -172,7 +188,7 @@ int main(int argc, char** argv) {
     ULONG_PTR token = 0;
     Gdiplus::GdiplusStartupInput input;
     Gdiplus::GdiplusStartup(&token, &input, nullptr);
-    std::printf("drawing the skin at %s: ms per draw of the backdrop or of all buttons, "
+    std::printf("the skin at %s made ready to draw: ms for the backdrop or for all buttons, "
                 "median of %d runs (min, max); image 2x = its @2x version\n",
                 skin.c_str(), runs);
     std::printf("  %-9s %4s %5s %-12s %7s %9s %9s %9s\n", "what", "DPI", "scale", "drawn", "image",

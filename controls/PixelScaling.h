@@ -24,6 +24,11 @@ struct PixelBlock {
 // area covered). Weights are counted in 256ths.
 void ScalePixels(const PixelBlock& from, const PixelBlock& to, int numerator, int denominator);
 
+// Multiplies the colour of each pixel of `pixels` by its alpha, rounded to
+// the nearest: straight alpha as decoders give it, premultiplied as the
+// scaling and the screen take it.
+void Premultiply(const PixelBlock& pixels);
+
 // Fills `to` with the whole of `from`, stretched or shrunk in each direction
 // to its size, with the same filters.
 void StretchPixels(const PixelBlock& from, const PixelBlock& to);

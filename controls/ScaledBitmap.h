@@ -37,6 +37,8 @@ public:
     void Free();
 
     bool IsEmpty() const { return m_source.IsEmpty(); }
+    // The image's own pixels, premultiplied.
+    const PixelBlock& Pixels() const { return m_source.Pixels(); }
     // The image's own pixel size, and how many of its pixels make one of the skin.
     SIZE Size() const { return {m_source.Pixels().width, m_source.Pixels().height}; }
     int Factor() const { return m_factor; }

@@ -93,23 +93,6 @@ SIZE CGdiplusImage::Size() const {
     return SIZE{static_cast<LONG>(width), static_cast<LONG>(height)};
 }
 
-void CGdiplusImage::DrawOn(HDC dc, const SIZE& size) const {
-    if (!m_image)
-        return;
-    GpGraphics* graphics = nullptr;
-    if (DllExports::GdipCreateFromHDC(dc, &graphics) != Ok)
-        return;
-    DllExports::GdipSetSmoothingMode(graphics, SmoothingModeNone);
-    const SIZE own = Size();
-    if (own.cx != size.cx || own.cy != size.cy) {
-        // Scaled for the display: smoothed, edges and soft alpha included.
-        DllExports::GdipSetInterpolationMode(graphics, InterpolationModeHighQualityBicubic);
-        DllExports::GdipSetPixelOffsetMode(graphics, PixelOffsetModeHalf);
-    }
-    DllExports::GdipDrawImageRectI(graphics, m_image, 0, 0, size.cx, size.cy);
-    DllExports::GdipDeleteGraphics(graphics);
-}
-
 bool CGdiplusImage::HasAlphaChannel() const {
     PixelFormat format = 0;
     return m_image && DllExports::GdipGetImagePixelFormat(m_image, &format) == Ok &&
@@ -146,12 +129,15 @@ bool CGdiplusImage::ReadPremultiplied(const PixelBlock& to) const {
     data.Width = static_cast<UINT>(size.cx);
     data.Height = static_cast<UINT>(size.cy);
     data.Stride = 4 * size.cx;
-    data.PixelFormat = PixelFormat32bppPARGB;
+    data.PixelFormat = PixelFormat32bppARGB;
     data.Scan0 = to.pixels;
     auto* bitmap = static_cast<GpBitmap*>(m_image);
+    // Read as decoded and premultiplied here: the same result as GDI+'s own
+    // premultiplied format, several times faster under Wine.
     if (DllExports::GdipBitmapLockBits(bitmap, &all, ImageLockModeRead | ImageLockModeUserInputBuf,
-                                       PixelFormat32bppPARGB, &data) != Ok)
+                                       PixelFormat32bppARGB, &data) != Ok)
         return false;
     DllExports::GdipBitmapUnlockBits(bitmap, &data);
+    Premultiply(to);
     return true;
 }

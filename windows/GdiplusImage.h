@@ -30,9 +30,6 @@ public:
     // Whether any pixel is less than fully opaque: where a layered window
     // shaped by the image shows what lies below.
     bool HasTransparentPixels() const;
-    // Draws the whole image into the rectangle 0, 0, size on `dc`: pixel for
-    // pixel at its own size, smoothed when scaled.
-    void DrawOn(HDC dc, const SIZE& size) const;
     // Copies the image's pixels, premultiplied, into `to`, a block of its
     // size; false when it cannot.
     bool ReadPremultiplied(const PixelBlock& to) const;

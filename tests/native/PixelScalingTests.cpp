@@ -42,6 +42,15 @@ TEST(PixelScaling, OneIsACopyTwiceAndThreeQuartersHaveFixedWeights) {
         {2, 1, {Grey(0), Grey(200)}, {Grey(0), Grey(50), Grey(150), Grey(200)}},
         // The area covered: 3/4 and 1/4, 1/2 and 1/2, 1/4 and 3/4.
         {3, 4, {Grey(0), Grey(200), Grey(100), Grey(40)}, {Grey(50), Grey(150), Grey(55)}},
+        // Longer rows, where the fixed weights repeat.
+        {2,
+         1,
+         {Grey(0), Grey(200), Grey(100), Grey(40)},
+         {Grey(0), Grey(50), Grey(150), Grey(175), Grey(125), Grey(85), Grey(55), Grey(40)}},
+        {3,
+         4,
+         {Grey(0), Grey(200), Grey(100), Grey(40), Grey(8), Grey(16), Grey(240), Grey(4)},
+         {Grey(50), Grey(150), Grey(55), Grey(10), Grey(128), Grey(63)}},
         // Alpha is weighed as the colours are.
         {2, 1, {0x00000000, 0xC8C8C8C8}, {0x00000000, 0x32323232, 0x96969696, 0xC8C8C8C8}},
     };
@@ -99,4 +108,19 @@ TEST(PixelScaling, StretchingPutsTheWholeImageOntoTheWholeTarget) {
     StretchPixels(from.Block(), wide.Block());
     EXPECT_EQ(wide.pixels[0], Grey(0));
     EXPECT_EQ(wide.pixels[17], Grey(40));
+}
+
+TEST(PixelScaling, PremultiplyingRoundsToTheNearestForEveryColourAndAlpha) {
+    Image pixels(256, 256);
+    for (std::uint32_t alpha = 0; alpha < 256; ++alpha)
+        for (std::uint32_t colour = 0; colour < 256; ++colour)
+            pixels.pixels[alpha * 256 + colour] = alpha << 24 | colour << 16 | colour << 8 | colour;
+    Premultiply(pixels.Block());
+    for (std::uint32_t alpha = 0; alpha < 256; ++alpha)
+        for (std::uint32_t colour = 0; colour < 256; ++colour) {
+            const std::uint32_t expected = (colour * alpha + 127) / 255;
+            ASSERT_EQ(pixels.pixels[alpha * 256 + colour],
+                      alpha << 24 | expected << 16 | expected << 8 | expected)
+                << colour << " at alpha " << alpha;
+        }
 }
