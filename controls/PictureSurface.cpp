@@ -29,6 +29,7 @@ CPictureSurface::~CPictureSurface() {
 void CPictureSurface::Fill(const RECT& area, HBRUSH brush) {
     std::lock_guard lock(m_lock);
     ::FillRect(m_dc, &area, brush);
+    m_changed = true;
 }
 
 void CPictureSurface::Fill(const RECT& area, COLORREF colour) {
@@ -42,6 +43,7 @@ bool CPictureSurface::Render(IPicture* picture, const RECT& area) {
     picture->get_Width(&width);
     picture->get_Height(&height);
     std::lock_guard lock(m_lock);
+    m_changed = true;
     return SUCCEEDED(picture->Render(m_dc, area.left, area.top, Width(area), Height(area), 0,
                                      height, width, -height, nullptr));
 }
@@ -65,6 +67,7 @@ void CPictureSurface::RestoreArea() {
         return;
     const RECT& area = m_savedArea;
     ::BitBlt(m_dc, area.left, area.top, Width(area), Height(area), m_savedDC, 0, 0, SRCCOPY);
+    m_changed = true;
     ReleaseSavedArea();
 }
 
@@ -82,7 +85,19 @@ void CPictureSurface::CopyTo(HDC target, const SIZE& source, const SIZE& shown) 
         ::BitBlt(target, 0, 0, shown.cx, shown.cy, m_dc, 0, 0, SRCCOPY);
         return;
     }
-    ::SetStretchBltMode(target, HALFTONE);
-    ::SetBrushOrgEx(target, 0, 0, nullptr);
-    ::StretchBlt(target, 0, 0, shown.cx, shown.cy, m_dc, 0, 0, source.cx, source.cy, SRCCOPY);
+    if (m_changed) {
+        // Its pixels are read while no context holds it.
+        ::SelectObject(m_dc, m_previous);
+        m_shown.TakeOpaque(m_bitmap, 1);
+        m_previous = m_dc.SelectObject(m_bitmap);
+        m_changed = false;
+    }
+    HBITMAP smoothed = m_shown.StretchedTo(shown);
+    if (!smoothed)
+        return;
+    CDC memory;
+    if (!memory.CreateCompatibleDC(&m_dc))
+        return;
+    CSelectObject selected(memory, smoothed);
+    ::BitBlt(target, 0, 0, shown.cx, shown.cy, memory, 0, 0, SRCCOPY);
 }

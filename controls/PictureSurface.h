@@ -5,6 +5,7 @@
 // it, so every operation holds the surface's lock.
 
 #include "Gdi.h"
+#include "ScaledBitmap.h"
 
 #include <olectl.h>
 
@@ -37,7 +38,8 @@ public:
     void SaveArea(const RECT& area);
     void RestoreArea();
     // Copies `source` pixels from the top-left corner to `target`, stretched
-    // (and smoothed) to `shown` where the two differ.
+    // (and smoothed) to `shown` where the two differ: smoothed once after
+    // each change of the surface, and copied as it is at other paints.
     void CopyTo(HDC target, const SIZE& source, const SIZE& shown);
 
 private:
@@ -52,4 +54,7 @@ private:
     CBitmap m_savedBitmap;
     HGDIOBJ m_savedPrevious = nullptr;
     RECT m_savedArea{};
+    // The surface smoothed to the shown size, made again after a change.
+    CScaledBitmap m_shown;
+    bool m_changed = true;
 };

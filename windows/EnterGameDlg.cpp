@@ -250,8 +250,7 @@ void CEnterGameDlg::RegisterF4() {
 }
 
 void CEnterGameDlg::LoadBackground() {
-    int factor = 1;
-    m_background.Attach(LoadBitmapFileForDpi(DataPath("game_bg"), m_dpi, &factor));
+    m_background.LoadFile(DataPath("game_bg"), m_dpi);
 }
 
 void CEnterGameDlg::SkinTitle() {
@@ -335,27 +334,28 @@ void CEnterGameDlg::LayOutButtons(int clientWidth) {
 }
 
 LRESULT CEnterGameDlg::OnEraseBkgnd(WPARAM dc, LPARAM) {
-    BITMAP info{};
     // Without a background image the dialog's own colour shows, not whatever
     // was on the screen before.
-    if (m_background.IsEmpty() || !m_background.GetBitmap(&info))
+    if (m_background.IsEmpty())
         return Default();
     CDC target;
     target.Attach(reinterpret_cast<HDC>(dc));
     CDC memory;
     if (!memory.CreateCompatibleDC(target.GetSafeHdc() ? &target : nullptr))
         return TRUE;
-    CSelectObject selected(memory, m_background.GetSafeHandle());
     RECT client;
     GetClientRect(&client);
-    // Scaled up for a high-DPI display, the image is smoothed; at 96 DPI it
-    // is stretched as it always was.
-    if (m_dpi != kSkinDpi) {
-        ::SetStretchBltMode(target, HALFTONE);
-        ::SetBrushOrgEx(target, 0, 0, nullptr);
+    const SIZE size{client.right - client.left, client.bottom - client.top};
+    // At 96 DPI the image is stretched as it always was; at high DPI it is
+    // smoothed over the window once a size and then copied.
+    if (m_dpi == kSkinDpi) {
+        const SIZE own = m_background.Size();
+        CSelectObject selected(memory, m_background.ForDpi(kSkinDpi * m_background.Factor()));
+        target.StretchBlt(0, 0, size.cx, size.cy, memory, 0, 0, own.cx, own.cy, SRCCOPY);
+    } else if (HBITMAP smoothed = m_background.StretchedTo(size)) {
+        CSelectObject selected(memory, smoothed);
+        target.BitBlt(0, 0, size.cx, size.cy, memory, 0, 0, SRCCOPY);
     }
-    target.StretchBlt(0, 0, client.right - client.left, client.bottom - client.top, memory, 0, 0,
-                      info.bmWidth, info.bmHeight, SRCCOPY);
     return TRUE;
 }
 

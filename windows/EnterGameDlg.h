@@ -9,6 +9,7 @@
 #include "GameLayout.h"
 #include "Gdi.h"
 #include "PictureEx.h"
+#include "ScaledBitmap.h"
 #include "ScriptCommandTargets.h"
 #include "SimpleBrowser.h"
 #include "SkinButton.h"
@@ -63,7 +64,8 @@ public:
     // the primary one when empty).
     RECT m_openNear{};
     WINDOWPLACEMENT m_savedPlacement{};
-    CBitmap m_background;
+    // Stretched over the client area once a size at high DPI, and kept.
+    CScaledBitmap m_background;
     CxSkinButton m_btnRefresh;
     CxSkinButton m_btnCache;
     CxSkinButton m_btnClose;
