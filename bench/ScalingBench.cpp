@@ -2,12 +2,12 @@
 // with and without its @2x images: the login window's backdrop (scaled for
 // the DPI into a new bitmap, as CScaledBitmap::ForDpi does once a DPI, and
 // copied once as a render pushes it) and the game window's ten buttons (each
-// image's pixels taken from its loaded bitmap, scaled, and copied into its
-// rectangle as the first paint draws it). Beside them, the backdrop's
+// image loaded from its file, scaled where the DPI is not its own, and copied
+// into its rectangle as the first paint draws it). Beside them, the backdrop's
 // "decode" (its decoded image's pixels taken premultiplied, once a file) and
-// "repaint" (what every later render copies). Reading the files and pushing
-// to the screen are left out: they do not depend on the scale. A benchmark,
-// not a test: it reports, it never fails.
+// "repaint" (what every later render copies). Reading the backdrop's file
+// and pushing to the screen are left out: they do not depend on the scale.
+// A benchmark, not a test: it reports, it never fails.
 //
 //   scaling_bench SKIN_DIR [RUNS], SKIN_DIR holding config.xml and data\ (the skin)
 
@@ -121,7 +121,7 @@ void BenchBackdrop(const std::string& skin, const std::string& config, int dpi, 
 }
 
 struct Button {
-    HBITMAP bitmap;
+    std::string file;
     int factor;
     RECT rect;
 };
@@ -139,14 +139,14 @@ void BenchButtons(const std::string& skin, const std::string& config, int dpi, b
             return Setting(config, "game_" + std::string(name) + "btn_" + what);
         };
         Button button{};
-        const std::string file =
-            ImageFile(skin + "\\data\\" + value("normal"), dpi, twice, &button.factor);
-        button.bitmap = LoadBitmapFile(file.c_str(), LR_CREATEDIBSECTION);
+        button.file = ImageFile(skin + "\\data\\" + value("normal"), dpi, twice, &button.factor);
+        CBitmap loaded;
+        loaded.Attach(LoadBitmapFile(button.file.c_str(), LR_CREATEDIBSECTION));
         const int left = band - ScaleToDpi(std::atoi(value("posx").c_str()), dpi);
         const int top = ScaleToDpi(std::atoi(value("posy").c_str()), dpi);
         button.rect = RECT{left, top, left + ScaleToDpi(std::atoi(value("width").c_str()), dpi),
                            top + ScaleToDpi(std::atoi(value("height").c_str()), dpi)};
-        if (!button.bitmap) {
+        if (loaded.IsEmpty()) {
             std::printf("  button %s did not load\n", name);
             continue;
         }
@@ -162,15 +162,15 @@ void BenchButtons(const std::string& skin, const std::string& config, int dpi, b
     std::vector<CScaledBitmap> images(buttons.size());
     Report("buttons", dpi, size, buttons.empty() ? 1 : buttons.front().factor, runs, [&] {
         for (std::size_t i = 0; i < buttons.size(); ++i) {
-            images[i].TakeOpaque(buttons[i].bitmap, buttons[i].factor);
+            CBitmap loaded;
+            loaded.Attach(LoadBitmapFile(buttons[i].file.c_str(), LR_CREATEDIBSECTION));
+            images[i].Take(std::move(loaded), buttons[i].factor);
             images[i].Draw(dc.memory, buttons[i].rect, dpi);
         }
         ::GdiFlush();
     });
     ::SelectObject(dc.memory, previous);
     ::DeleteObject(target);
-    for (const Button& button : buttons)
-        ::DeleteObject(button.bitmap);
 }
 
 } // namespace

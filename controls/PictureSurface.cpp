@@ -88,7 +88,7 @@ void CPictureSurface::CopyTo(HDC target, const SIZE& source, const SIZE& shown) 
     if (m_changed) {
         // Its pixels are read while no context holds it.
         ::SelectObject(m_dc, m_previous);
-        m_shown.TakeOpaque(m_bitmap, 1);
+        m_shown.CopyOpaque(m_bitmap, 1);
         m_previous = m_dc.SelectObject(m_bitmap);
         m_changed = false;
     }

@@ -3,6 +3,8 @@
 #include "BitmapFile.h"
 #include "DpiScale.h"
 
+#include <utility>
+
 namespace {
 
 BITMAPINFO TopDown32(const SIZE& size) {
@@ -43,10 +45,21 @@ bool CScaledBitmap::LoadFile(const std::string& path, int dpi) {
     int factor = 1;
     CBitmap loaded;
     loaded.Attach(LoadBitmapFileForDpi(path, dpi, &factor));
-    return TakeOpaque(loaded, factor);
+    return Take(std::move(loaded), factor);
 }
 
-bool CScaledBitmap::TakeOpaque(HBITMAP bitmap, int factor) {
+bool CScaledBitmap::Take(CBitmap bitmap, int factor) {
+    Free();
+    BITMAP info{};
+    if (bitmap.IsEmpty() || !bitmap.GetBitmap(&info) || info.bmWidth <= 0 || info.bmHeight == 0)
+        return false;
+    m_taken = std::move(bitmap);
+    m_size = {info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight};
+    m_factor = factor > 0 ? factor : 1;
+    return true;
+}
+
+bool CScaledBitmap::CopyOpaque(HBITMAP bitmap, int factor) {
     Free();
     BITMAP info{};
     if (!bitmap || !::GetObjectA(bitmap, sizeof(info), &info))
@@ -70,16 +83,32 @@ bool CScaledBitmap::TakeOpaque(HBITMAP bitmap, int factor) {
     return true;
 }
 
+bool CScaledBitmap::ReadTaken() {
+    if (!m_source.IsEmpty())
+        return true;
+    CBitmap taken = std::move(m_taken);
+    const int factor = m_factor;
+    if (!CopyOpaque(taken, factor))
+        return false;
+    // Drawn as it is still where no scaling is needed.
+    m_taken = std::move(taken);
+    return true;
+}
+
 PixelBlock CScaledBitmap::Prepare(const SIZE& size, int factor) {
     Free();
+    if (!m_source.Create(size))
+        return m_source.Pixels();
+    m_size = size;
     m_factor = factor > 0 ? factor : 1;
-    m_source.Create(size);
     return m_source.Pixels();
 }
 
 void CScaledBitmap::Free() {
+    m_taken.DeleteObject();
     m_source.Free();
     m_scaled.Free();
+    m_size = {0, 0};
     m_factor = 1;
     m_scaledDpi = 0;
     m_scaledSize = {0, 0};
@@ -95,10 +124,12 @@ HBITMAP CScaledBitmap::ForDpi(int dpi) {
     if (IsEmpty() || dpi <= 0)
         return nullptr;
     if (dpi == kSkinDpi * m_factor)
-        return m_source;
+        return m_taken.IsEmpty() ? static_cast<HBITMAP>(m_source) : static_cast<HBITMAP>(m_taken);
     const SIZE size = SizeForDpi(dpi);
     if (m_scaledDpi != dpi || m_scaled.IsEmpty()) {
         m_scaledDpi = 0;
+        if (!ReadTaken())
+            return nullptr;
         if (!m_scaled.Create(size))
             return nullptr;
         ScalePixels(m_source.Pixels(), m_scaled.Pixels(), dpi, kSkinDpi * m_factor);
@@ -114,6 +145,8 @@ HBITMAP CScaledBitmap::StretchedTo(const SIZE& size) {
     if (m_scaledDpi != 0 || m_scaled.IsEmpty() || m_scaledSize.cx != size.cx ||
         m_scaledSize.cy != size.cy) {
         m_scaledSize = {0, 0};
+        if (!ReadTaken())
+            return nullptr;
         if (!m_scaled.Create(size))
             return nullptr;
         StretchPixels(m_source.Pixels(), m_scaled.Pixels());

@@ -25,22 +25,25 @@ private:
 class CScaledBitmap {
 public:
     // Loads the skin image at `path` (a .bmp) for `dpi` as LoadBitmapFileForDpi
-    // chooses and loads it, its pixels taken as opaque; false when nothing loads.
+    // chooses and loads it, and takes it; false when nothing loads.
     bool LoadFile(const std::string& path, int dpi);
-    // Takes the pixels of `bitmap`, `factor` of whose pixels make one of the
-    // skin, as opaque: buttons and backgrounds are copied, never blended.
-    // False (and no image) when it has none.
-    bool TakeOpaque(HBITMAP bitmap, int factor);
+    // Takes `bitmap`, `factor` of whose pixels make one of the skin, as
+    // opaque (buttons and backgrounds are copied, never blended): drawn as it
+    // is at its own scale, its pixels read when it is first scaled. False
+    // (and no image) when it has none.
+    bool Take(CBitmap bitmap, int factor);
+    // Copies the pixels of `bitmap` as opaque, at once; false as Take.
+    bool CopyOpaque(HBITMAP bitmap, int factor);
     // A clear image of `size` for the caller to fill with premultiplied
     // pixels; none when it cannot be made.
     PixelBlock Prepare(const SIZE& size, int factor);
     void Free();
 
-    bool IsEmpty() const { return m_source.IsEmpty(); }
-    // The image's own pixels, premultiplied.
+    bool IsEmpty() const { return m_size.cx <= 0; }
+    // The image's own pixels, premultiplied; none until they are read.
     const PixelBlock& Pixels() const { return m_source.Pixels(); }
     // The image's own pixel size, and how many of its pixels make one of the skin.
-    SIZE Size() const { return {m_source.Pixels().width, m_source.Pixels().height}; }
+    SIZE Size() const { return m_size; }
     int Factor() const { return m_factor; }
     // Its size at `dpi`: its own times dpi / (96 x factor), rounded.
     SIZE SizeForDpi(int dpi) const;
@@ -55,7 +58,13 @@ public:
     void Draw(HDC dc, const RECT& rect, int dpi);
 
 private:
+    // The pixels of m_taken, read once.
+    bool ReadTaken();
+
+    // A bitmap taken as it is, and the image's pixels as the scaling reads them.
+    CBitmap m_taken;
     CPixelBitmap m_source;
+    SIZE m_size{0, 0};
     int m_factor = 1;
     // The scaled image, and the DPI (0: stretched) and size it was made for.
     CPixelBitmap m_scaled;

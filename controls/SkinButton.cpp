@@ -58,7 +58,7 @@ void CxSkinButton::SetImageFiles(const char* normal, const char* down, const cha
     if (normal) {
         CBitmap disabled;
         disabled.Attach(::LoadBitmapA(AfxGetResourceHandle(), normal));
-        m_imgDisabled.TakeOpaque(disabled, 1);
+        m_imgDisabled.Take(std::move(disabled), 1);
     }
 }
 
