@@ -2,11 +2,11 @@
 // with and without its @2x images: the login window's backdrop (scaled for
 // the DPI into a new bitmap, as CScaledBitmap::ForDpi does once a DPI, and
 // copied once as a render pushes it) and the game window's ten buttons (each
-// image loaded from its file, scaled where the DPI is not its own, and copied
-// into its rectangle as the first paint draws it). Beside them, the backdrop's
+// image taken as loaded, scaled where the DPI is not its own, and copied into
+// its rectangle as the first paint draws it). Beside them, the backdrop's
 // "decode" (its decoded image's pixels taken premultiplied, once a file) and
-// "repaint" (what every later render copies). Reading the backdrop's file
-// and pushing to the screen are left out: they do not depend on the scale.
+// "repaint" (what every later render copies). Reading the files and pushing
+// to the screen are left out: they do not depend on the scale.
 // A benchmark, not a test: it reports, it never fails.
 //
 //   scaling_bench SKIN_DIR [RUNS], SKIN_DIR holding config.xml and data\ (the skin)
@@ -159,12 +159,20 @@ void BenchButtons(const std::string& skin, const std::string& config, int dpi, b
     HGDIOBJ previous = ::SelectObject(dc.memory, target);
     char size[32];
     std::snprintf(size, sizeof(size), "%zu: %d px", buttons.size(), pixels);
+    // Every draw takes bitmaps of its own, loaded from the files beforehand
+    // (one draw more than the runs: the warm-up).
+    std::vector<std::vector<CBitmap>> loaded(static_cast<std::size_t>(runs) + 1);
+    for (std::vector<CBitmap>& set : loaded)
+        for (const Button& button : buttons) {
+            set.emplace_back();
+            set.back().Attach(LoadBitmapFile(button.file.c_str(), LR_CREATEDIBSECTION));
+        }
+    std::size_t draw = 0;
     std::vector<CScaledBitmap> images(buttons.size());
     Report("buttons", dpi, size, buttons.empty() ? 1 : buttons.front().factor, runs, [&] {
+        std::vector<CBitmap>& set = loaded[draw++];
         for (std::size_t i = 0; i < buttons.size(); ++i) {
-            CBitmap loaded;
-            loaded.Attach(LoadBitmapFile(buttons[i].file.c_str(), LR_CREATEDIBSECTION));
-            images[i].Take(std::move(loaded), buttons[i].factor);
+            images[i].Take(std::move(set[i]), buttons[i].factor);
             images[i].Draw(dc.memory, buttons[i].rect, dpi);
         }
         ::GdiFlush();

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #ifdef __SSE2__
@@ -11,6 +13,9 @@
 #endif
 
 namespace {
+
+// From this many target pixels on, the two halves are filtered at once.
+constexpr std::size_t kSplitPixels = 256 * 1024;
 
 // The source pixels and weights of every target pixel along one direction:
 // `taps` of each, unused ones with weight 0.
@@ -248,21 +253,14 @@ void FilterDown(const std::uint32_t* const* rows, const std::uint16_t* weights, 
     }
 }
 
-// Row by row, so that only a few rows are ever held between the two
-// directions: new memory is slow to touch. Across goes over the fewer rows
-// (each of its pixels finds its own sources): first when enlarging down,
-// last when reducing.
-void Filter(const PixelBlock& from, const PixelBlock& to, const AxisFilter& across,
-            const AxisFilter& down) {
-    if (to.width <= 0 || to.height <= 0 || from.width <= 0 || from.height <= 0)
-        return;
+// Target rows [first, last), row by row, so that only a few rows are ever
+// held between the two directions: new memory is slow to touch. Across goes
+// over the fewer rows (each of its pixels finds its own sources): first when
+// enlarging down, last when reducing.
+void FilterRows(const PixelBlock& from, const PixelBlock& to, const AxisFilter& across,
+                const AxisFilter& down, int first, int last) {
     const std::size_t fromWidth = static_cast<std::size_t>(from.width);
     const std::size_t toWidth = static_cast<std::size_t>(to.width);
-    if (across.IsCopy() && down.IsCopy()) {
-        for (int y = 0; y < to.height; ++y)
-            std::memcpy(to.pixels + y * toWidth, from.pixels + y * fromWidth, 4 * toWidth);
-        return;
-    }
     const int taps = down.taps;
     std::vector<const std::uint32_t*> rows(static_cast<std::size_t>(taps));
     std::vector<std::uint16_t> weights(rows.size());
@@ -272,7 +270,7 @@ void Filter(const PixelBlock& from, const PixelBlock& to, const AxisFilter& acro
     const std::size_t slots = acrossFirst ? static_cast<std::size_t>(taps) : 1;
     std::vector<std::uint32_t> between(slots * (acrossFirst ? toWidth : fromWidth));
     std::vector<int> slotRow(slots, -1);
-    for (int y = 0; y < to.height; ++y) {
+    for (int y = first; y < last; ++y) {
         int used = 0;
         for (int t = 0; t < taps; ++t) {
             const std::size_t tap = static_cast<std::size_t>(y) * taps + t;
@@ -300,6 +298,38 @@ void Filter(const PixelBlock& from, const PixelBlock& to, const AxisFilter& acro
             FilterAcross(between.data(), from.width, target, across);
         }
     }
+}
+
+// Both directions, the second of them on a second processor for half the
+// rows of a large image.
+void Filter(const PixelBlock& from, const PixelBlock& to, const AxisFilter& across,
+            const AxisFilter& down) {
+    if (to.width <= 0 || to.height <= 0 || from.width <= 0 || from.height <= 0)
+        return;
+    const std::size_t fromWidth = static_cast<std::size_t>(from.width);
+    const std::size_t toWidth = static_cast<std::size_t>(to.width);
+    if (across.IsCopy() && down.IsCopy()) {
+        for (int y = 0; y < to.height; ++y)
+            std::memcpy(to.pixels + y * toWidth, from.pixels + y * fromWidth, 4 * toWidth);
+        return;
+    }
+    const int middle = to.height / 2;
+    const bool split = static_cast<std::size_t>(to.width) * to.height >= kSplitPixels &&
+                       std::thread::hardware_concurrency() > 1;
+    if (!split) {
+        FilterRows(from, to, across, down, 0, to.height);
+        return;
+    }
+    std::thread half;
+    try {
+        half = std::thread(FilterRows, std::cref(from), std::cref(to), std::cref(across),
+                           std::cref(down), middle, to.height);
+    } catch (const std::system_error&) {
+        FilterRows(from, to, across, down, 0, to.height);
+        return;
+    }
+    FilterRows(from, to, across, down, 0, middle);
+    half.join();
 }
 
 } // namespace
