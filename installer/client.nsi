@@ -320,9 +320,16 @@ FunctionEnd
 ; shortcuts and entry later, its record and its folder when that is left
 ; empty; the player's own files stay). Its uninstaller is not run: in a
 ; folder players can write to, it may not be the one its release installed.
+; A folder that another id's release has taken since is left alone.
 !macro RemoveReplacedRelease FOLDER
+    StrCpy $0 1
     ${If} ${FOLDER} != ""
     ${AndIf} ${FOLDER} != $INSTDIR
+        Push ${FOLDER}
+        Call HoldsAnotherRelease
+        Pop $0
+    ${EndIf}
+    ${If} $0 == 0
         StrCpy $R1 1
         Push ${FOLDER}
         Call RemoveRecorded
