@@ -56,8 +56,8 @@ RequestExecutionLevel admin
 ; own folder from another id's, and to remove what it no longer has.
 !define FILE_LIST "uninstall.lst"
 !define ID_LINE "id:${PRODUCT_KEY}"
-!define START_SHORTCUT "$SMPROGRAMS\$(ProductName).lnk"
-!define DESKTOP_SHORTCUT "$DESKTOP\$(ProductName).lnk"
+!define START_SHORTCUT "$SMPROGRAMS\$ShortcutName.lnk"
+!define DESKTOP_SHORTCUT "$DESKTOP\$ShortcutName.lnk"
 
 !ifdef SIGN
     !finalize '"${SIGN}" "%1"'
@@ -128,6 +128,11 @@ VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "FileDescription" "${PRODUCT_NAME_VI} 
 ; too, which it replaces.
 Var OldFolder
 Var OldFolder32
+; The shortcuts' name: the product's, or, when another program's shortcut
+; already has it (a release of the same name and another id), the
+; product's with the id. The entry keeps it for the uninstaller and the
+; next release.
+Var ShortcutName
 
 Function .onInit
     ; Shortcuts for every user, as the program is installed for every user.
@@ -377,6 +382,15 @@ Section "$(SectionProgram)" SecProgram
         Push $OldFolder32
         Call EnsureGameClosed
     ${EndIf}
+    ReadRegStr $ShortcutName HKLM "${UNINSTALL_KEY}" "ShortcutName"
+    ${If} $ShortcutName == ""
+        StrCpy $ShortcutName "$(ProductName)"
+        ${If} $OldFolder == ""
+        ${AndIf} $OldFolder32 == ""
+        ${AndIf} ${FileExists} "${START_SHORTCUT}"
+            StrCpy $ShortcutName "$(ProductName) (${PRODUCT_KEY})"
+        ${EndIf}
+    ${EndIf}
     StrCpy $R1 0
     Push $INSTDIR
     Call RemoveRecorded
@@ -409,6 +423,7 @@ Section "$(SectionProgram)" SecProgram
     ; to a copy of itself and ends at once with 0.
     WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S _?=$INSTDIR'
     WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "ShortcutName" $ShortcutName
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
     ; In KB, as the compiler counted the section's files.
@@ -431,10 +446,19 @@ SectionEnd
 Section "Uninstall"
     Push $INSTDIR
     Call un.EnsureGameClosed
-    Delete "$SMPROGRAMS\${PRODUCT_NAME}.lnk"
-    Delete "$SMPROGRAMS\${PRODUCT_NAME_EN}.lnk"
-    Delete "$DESKTOP\${PRODUCT_NAME}.lnk"
-    Delete "$DESKTOP\${PRODUCT_NAME_EN}.lnk"
+    ; Its own shortcuts only: a release of the same name and another id
+    ; may have the product's name.
+    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "ShortcutName"
+    ${If} $0 != ""
+        Delete "$SMPROGRAMS\$0.lnk"
+        Delete "$DESKTOP\$0.lnk"
+    ${Else}
+        ; Entered by a release older than the entry's shortcut name.
+        Delete "$SMPROGRAMS\${PRODUCT_NAME}.lnk"
+        Delete "$SMPROGRAMS\${PRODUCT_NAME_EN}.lnk"
+        Delete "$DESKTOP\${PRODUCT_NAME}.lnk"
+        Delete "$DESKTOP\${PRODUCT_NAME_EN}.lnk"
+    ${EndIf}
     !insertmacro ClientRemoveFiles
     Delete "$INSTDIR\${FILE_LIST}"
     ; Run in its folder (_?=), the uninstaller cannot remove itself while it

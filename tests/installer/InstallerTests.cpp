@@ -444,6 +444,10 @@ protected:
                 INVALID_FILE_ATTRIBUTES)
                 RunToTheEnd(product->Folder() + "\\uninstall.exe", "/S");
             ForgetTheInstallation(product->id, product->Shortcut());
+            // The shortcuts of a release whose name another id's had.
+            for (const std::string& path :
+                 Shortcuts(std::string("\\") + product->name + " (" + product->id + ").lnk"))
+                ::DeleteFileA(path.c_str());
             std::string command = "/c rd /s /q \"" + product->Folder() + "\"";
             RunToTheEnd(CommonFolder(CSIDL_SYSTEM) + "\\cmd.exe", command);
         }
@@ -585,8 +589,10 @@ TEST_F(BrandedRelease, AnUpgradeIntoAnotherFolderTakesTheOldCopysPlace) {
     EXPECT_FALSE(UninstallKeyExists(kTestGame.id));
 }
 
-// Both would go into Program Files\<name>: the second ends, silently with
-// status 3, before it changes anything of the first.
+// Both would go into Program Files\<name> and make the same shortcuts. The
+// second ends, silently with status 3, before it changes anything of the
+// first; in a folder of its own its shortcuts carry its id, and its
+// uninstaller leaves the first's.
 TEST_F(BrandedRelease, AnotherIdOfTheSameNameKeepsOutOfTheInstalledReleasesFolder) {
     ASSERT_EQ(RunToTheEnd(kTestGame.Setup("1.0.0"), "/S"), 0u);
     const std::vector<std::string> installed = ListTree(kTestGame.Folder());
@@ -596,9 +602,21 @@ TEST_F(BrandedRelease, AnotherIdOfTheSameNameKeepsOutOfTheInstalledReleasesFolde
     EXPECT_TRUE(ReadBinary(kTestGame.Exe()) == exe);
     EXPECT_FALSE(UninstallKeyExists(kRivalGame.id));
     EXPECT_EQ(UninstallString(kTestGame.id, "InstallLocation"), kTestGame.Folder());
-    std::optional<Shortcut> shortcut = ReadShortcut(Shortcuts(kTestGame.Shortcut())[0]);
-    ASSERT_TRUE(shortcut.has_value());
-    EXPECT_EQ(shortcut->target, kTestGame.Exe());
+
+    TempDir chosen;
+    const std::string folder = chosen.PathOf("测试游戏");
+    ASSERT_EQ(RunToTheEnd(kRivalGame.Setup("1.0.0"), "/S /D=" + folder), 0u);
+    const std::string rivalShortcut = Shortcuts("\\测试游戏 (RivalGame).lnk")[0];
+    std::optional<Shortcut> rival = ReadShortcut(rivalShortcut);
+    ASSERT_TRUE(rival.has_value());
+    EXPECT_EQ(rival->target, folder + "\\RivalGame.exe");
+    EXPECT_EQ(RunToTheEnd(folder + "\\uninstall.exe", "/S"), 0u);
+    EXPECT_EQ(::GetFileAttributesA(rivalShortcut.c_str()), INVALID_FILE_ATTRIBUTES);
+    for (const std::string& path : Shortcuts(kTestGame.Shortcut())) {
+        std::optional<Shortcut> shortcut = ReadShortcut(path);
+        ASSERT_TRUE(shortcut.has_value()) << path;
+        EXPECT_EQ(shortcut->target, kTestGame.Exe()) << path;
+    }
 }
 
 // Its name, publisher and copyright as release.ini gives them, in the
