@@ -2,7 +2,9 @@
 ; folder of the user's choice (Program Files\<product> by default), a Start
 ; menu shortcut, an optional desktop shortcut and an uninstaller registered
 ; with Add/Remove Programs under the release's id. A newer release of the same
-; id goes into the same folder and removes what only the older one had.
+; id goes into the same folder and removes what only the older one had (or,
+; put elsewhere, the older copy); no release goes into a folder that holds
+; another id's.
 ;
 ; installer/package.cmake stages the files and passes, with -D:
 ;   RELEASE          a file of definitions of the description's texts, each
