@@ -21,6 +21,8 @@ public:
     void Render();
     // The size the image is shown at: its pixel size scaled to the DPI.
     SIZE ShownSize() const;
+    // The DPI the window is shown at.
+    int Dpi() const { return m_dpi; }
     // Bytes of the 32-bit surface an image of `size` is pushed through, or 0
     // when the size is empty or the surface would not fit in memory.
     static DWORD SurfaceBytes(const SIZE& size);
