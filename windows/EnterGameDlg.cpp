@@ -250,6 +250,7 @@ BOOL CEnterGameDlg::OnInitDialog() {
     m_browser.CreateBrowser(
         m_gameUrl.c_str(), 0, Scaled(kFirstBrowserTop), client.right - client.left,
         client.bottom - client.top - Scaled(kFirstBrowserShortfall), this, kBrowserPlaceholder);
+    m_browser.SetZoom(ScaleBy(100, m_dpi, SystemDpi()));
     SkinButtons();
 
     const GameRect place = InitialGamePlacement(MonitorHoldingRect(m_openNear).bounds);

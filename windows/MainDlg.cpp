@@ -66,6 +66,8 @@ BOOL CMainDlg::OnInitDialog() {
         m_browser.GetWindowRect(&m_browserFirstPlace);
         ScreenToClient(&m_browserFirstPlace);
         m_browserFirstDpi = m_dpi;
+        // A window made on a monitor whose DPI is not the system's.
+        m_browser.SetZoom(ScaleBy(100, m_dpi, SystemDpi()));
     }
     LayOutButton(m_btnMin, "login_minibtn", "MiniWindow");
     LayOutButton(m_btnClose, "login_closebtn", "closewindow");
@@ -91,10 +93,10 @@ void CMainDlg::ChangeDpi(int dpi) {
     if (m_browser.m_hWnd) {
         const RECT& first = m_browserFirstPlace;
         const int firstDpi = m_browserFirstDpi;
-        m_browser.MoveWindow(
+        m_browser.MoveForDpi(
             RECT{ScaleBy(first.left, dpi, firstDpi), ScaleBy(first.top, dpi, firstDpi),
                  ScaleBy(first.right, dpi, firstDpi), ScaleBy(first.bottom, dpi, firstDpi)},
-            TRUE);
+            dpi);
         m_browser.SetZoom(ScaleBy(100, dpi, SystemDpi()));
     }
     CImgWnd::ChangeDpi(dpi);

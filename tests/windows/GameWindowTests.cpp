@@ -9,6 +9,7 @@
 #include "SkinKeys.h"
 #include "EnterGameDlg.h"
 #include "FakeWebBrowser.h"
+#include "BrowserEvents.h"
 #include "GifPictures.h"
 #include "GameLayout.h"
 #include "HandleCounts.h"
@@ -29,6 +30,8 @@
 #include "WinApp.h"
 
 #include <gtest/gtest.h>
+
+#include <exdispid.h>
 
 #include <atomic>
 #include <cwchar>
@@ -660,6 +663,22 @@ TEST_F(GameWindowTest, DpiTheTitlesFontIsTheTemplatesAtTheWindowsDpiWhereverTheD
             ExpectSkinLaidOut(dpi);
         })});
     }
+}
+
+TEST_F(GameWindowTest, DpiEveryNewPageIsZoomedForAWindowOpenedAtAnotherDpiThanTheSystems) {
+    m_openDpi = OtherDpi();
+    const int zoom = ScaleBy(100, m_openDpi, SystemDpi());
+    CFakeWebBrowser fake;
+    RunGame({Do([&] {
+        UseFakeBrowser(m_game->m_browser, fake);
+        for (const wchar_t* page : {L"about:blank#first", L"about:blank#second"}) {
+            EXPECT_EQ(FireFrameEvent(m_game->m_browser, DISPID_NAVIGATECOMPLETE2, &fake, page),
+                      S_OK);
+            EXPECT_EQ(FireFrameEvent(m_game->m_browser, DISPID_DOCUMENTCOMPLETE, &fake, page),
+                      S_OK);
+        }
+        EXPECT_EQ(fake.m_zooms, (std::vector<int>{zoom, zoom}));
+    })});
 }
 
 // The player moved the window in full screen onto a monitor of another DPI;

@@ -140,6 +140,14 @@ TEST(LoginWindowDpi, TheWindowAndEveryControlScaleWithTheDpiAndAgainOnAMoveToAno
     CConfigStore::Instance().SetSkinFolder(dir.Path());
 
     CMainDlg login;
+    // Where the page was made inside its host; the host moves, the page with it.
+    RECT pageFirst{};
+    auto pagePlace = [&] {
+        RECT rect{};
+        ::GetWindowRect(login.Browser().m_wndBrowser.m_hWnd, &rect);
+        ::MapWindowPoints(nullptr, login.Browser().m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    };
     auto expectLaidOut = [&](int dpi) {
         auto scaled = [dpi](int length) { return ScaleToDpi(length, dpi); };
         RECT backdrop{}, content{};
@@ -158,6 +166,12 @@ TEST(LoginWindowDpi, TheWindowAndEveryControlScaleWithTheDpiAndAgainOnAMoveToAno
                                 scaled(place.top) + scaled(place.bottom)};
             EXPECT_TRUE(::EqualRect(&rect, &expected)) << control.stem << " at " << dpi;
         }
+        const RECT page = pagePlace();
+        const RECT scaledPage{ScaleBy(pageFirst.left, dpi, PrefixDpi()),
+                              ScaleBy(pageFirst.top, dpi, PrefixDpi()),
+                              ScaleBy(pageFirst.right, dpi, PrefixDpi()),
+                              ScaleBy(pageFirst.bottom, dpi, PrefixDpi())};
+        EXPECT_TRUE(::EqualRect(&page, &scaledPage)) << "page at " << dpi;
         return backdrop;
     };
     // The move to another monitor: the window stays where the system suggests.
@@ -169,6 +183,11 @@ TEST(LoginWindowDpi, TheWindowAndEveryControlScaleWithTheDpiAndAgainOnAMoveToAno
         EXPECT_EQ(moved.left, 70);
         EXPECT_EQ(moved.top, 50);
     };
-    CSteps::Run(login, {[&] { expectLaidOut(PrefixDpi()); }, [&] { moveTo(192); },
-                        [&] { moveTo(120); }, [&] { moveTo(PrefixDpi()); }});
+    CSteps::Run(login, {[&] {
+                            pageFirst = pagePlace();
+                            // 20 pixels in from where the window was made.
+                            EXPECT_GE(pageFirst.left, ScaleToDpi(20, PrefixDpi()));
+                            expectLaidOut(PrefixDpi());
+                        },
+                        [&] { moveTo(192); }, [&] { moveTo(120); }, [&] { moveTo(PrefixDpi()); }});
 }
