@@ -172,17 +172,12 @@ void ShowGameWindow(const std::string& url, CMainDlg& login) {
     opened = game.m_layoutReady;
 }
 
-CEnterGameDlg::CEnterGameDlg() : CDialog(kTemplateId, nullptr) {
-    m_hIcon = static_cast<HICON>(
-        ::LoadImageA(nullptr, "data\\main.ico", IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
-}
+CEnterGameDlg::CEnterGameDlg() : CDialog(kTemplateId, nullptr) {}
 
 CEnterGameDlg::~CEnterGameDlg() {
-    // The window goes first, so that nothing uses the icon after it.
+    // The window goes first, so that nothing uses the icons after it.
     if (m_hWnd)
         DestroyWindow();
-    if (m_hIcon)
-        ::DestroyIcon(m_hIcon);
 }
 
 const MessageMap* CEnterGameDlg::ThisMessageMap() {
@@ -241,6 +236,7 @@ BOOL CEnterGameDlg::OnInitDialog() {
     // it is laid out for that monitor's DPI from the start.
     m_dpi = m_openDpi > 0 ? m_openDpi : WindowDpi(m_hWnd);
     KeepDialogLayoutOnDpiChange(m_hWnd);
+    LoadIcons();
     LoadBackground();
     SkinTitle();
     SkinPicture();
@@ -383,7 +379,7 @@ LRESULT CEnterGameDlg::OnEraseBkgnd(WPARAM dc, LPARAM) {
 
 void CEnterGameDlg::OnPaint() {
     if (IsIconic())
-        PaintMinimisedIcon(*this, m_hIcon);
+        PaintMinimisedIcon(*this, m_icons.Big(), m_dpi);
     else
         Default();
 }
@@ -433,7 +429,7 @@ void CEnterGameDlg::OnBtnTray() {
     // An operator's release names its own product; the client's own build
     // keeps its text.
     const std::string product = BrandedProductName();
-    FillTrayRecord(m_hIcon, product.empty() ? kTrayTip : product.c_str());
+    FillTrayRecord(m_icons.Small(), product.empty() ? kTrayTip : product.c_str());
     ::Shell_NotifyIconA(NIM_ADD, &m_trayIcon);
     RemoveTrayIconAtExit(this);
     ShowWindow(SW_HIDE);
@@ -444,6 +440,19 @@ void CEnterGameDlg::RemoveTrayIcon() {
     ::Shell_NotifyIconA(NIM_DELETE, &m_trayIcon);
     if (g_trayIconOwner == this)
         g_trayIconOwner = nullptr;
+}
+
+void CEnterGameDlg::LoadIcons() {
+    if (!m_icons.LoadForDpi(m_dpi) || g_trayIconOwner != this)
+        return;
+    // The icon in the notification area is a copy: it is replaced.
+    NOTIFYICONDATAA record{};
+    record.cbSize = sizeof(record);
+    record.hWnd = m_hWnd;
+    record.uID = kTrayIconId;
+    record.uFlags = NIF_ICON;
+    record.hIcon = m_icons.Small();
+    ::Shell_NotifyIconA(NIM_MODIFY, &record);
 }
 
 void CEnterGameDlg::OnBtnWin() {
@@ -592,6 +601,7 @@ LRESULT CEnterGameDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
     if (m_movingSelf && dpi == m_dpi)
         return 0;
     m_dpi = dpi;
+    LoadIcons();
     LoadBackground();
     PlaceTitle(); // keeps the text a page may have set
     SkinPicture();

@@ -12,6 +12,7 @@
 #include "ScriptCommandTargets.h"
 #include "SimpleBrowser.h"
 #include "SkinButton.h"
+#include "WindowIcons.h"
 #include "xStatic.h"
 
 #include <shellapi.h>
@@ -89,8 +90,9 @@ public:
     // The DPI the window is shown at: the skin's lengths are scaled by it.
     int m_dpi = kSkinDpi;
     NOTIFYICONDATAA m_trayIcon{};
-    // The window's icon, also the one shown in the notification area.
-    HICON m_hIcon = nullptr;
+    // The window's icon at its DPI: the big one when minimised, the small one
+    // in the notification area.
+    CWindowIcons m_icons;
     // The title's font at the window's DPI, once it differs from the DPI the
     // dialog's own font was made at.
     CFont m_titleFont;
@@ -140,5 +142,7 @@ private:
     void ShowTrayMenu();
     void OnHotKey();
     void FillTrayRecord(HICON icon, const char* tip);
+    // The icons for the window's DPI, the one in the notification area too.
+    void LoadIcons();
     void OpenSettingUrl(const char* key);
 };

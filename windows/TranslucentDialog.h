@@ -6,6 +6,7 @@
 #include "Dialog.h"
 #include "GdiplusImage.h"
 #include "RenderListener.h"
+#include "WindowIcons.h"
 
 #include <string>
 
@@ -47,7 +48,7 @@ private:
     // Puts the content window exactly over this window's client area.
     void GlueContent();
 
-    HICON m_hIcon = nullptr;
+    CWindowIcons m_icons;
     std::wstring m_imagePath;
     CGdiplusImage m_image;
     // How many of the image's pixels make one pixel of the skin.

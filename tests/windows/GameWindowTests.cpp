@@ -700,6 +700,33 @@ TEST_F(GameWindowTest, DpiLeavingFullScreenAcrossADpiChangeRestoresThePlaceAndNo
     })});
 }
 
+TEST_F(GameWindowTest, DpiTheIconsHaveTheSystemsSizesForTheWindowsDpi) {
+    auto expectIconsFor = [&](int dpi) {
+        const SIZE big = IconSize(m_game->m_icons.Big()),
+                   small = IconSize(m_game->m_trayIcon.hIcon);
+        EXPECT_EQ(big.cx, ScaleToDpi(32, dpi)) << dpi;
+        EXPECT_EQ(big.cy, ScaleToDpi(32, dpi)) << dpi;
+        EXPECT_EQ(small.cx, ScaleToDpi(16, dpi)) << dpi;
+        EXPECT_EQ(small.cy, ScaleToDpi(16, dpi)) << dpi;
+    };
+    auto hideToTray = [&] {
+        m_game->SendMessage(WM_COMMAND, MAKEWPARAM(1014, BN_CLICKED),
+                            reinterpret_cast<LPARAM>(Button(1014)));
+    };
+    RunGame({
+        Do([&] {
+            hideToTray();
+            expectIconsFor(PrefixDpi());
+            m_game->ShowWindow(SW_SHOW);
+            RECT suggested{20, 20, 700, 500};
+            m_game->SendMessage(WM_DPICHANGED, MAKEWPARAM(120, 120),
+                                reinterpret_cast<LPARAM>(&suggested));
+            hideToTray();
+            expectIconsFor(120);
+        }),
+    });
+}
+
 TEST_F(GameWindowTest, OddNumbersInTheSkinReadAsAtoiReadsThem) {
     m_skin["game_title"] = "Welcome";
     m_skin["game_title_r"] = "300";

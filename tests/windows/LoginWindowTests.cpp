@@ -4,6 +4,7 @@
 #include "ConfigStore.h"
 #include "DisplayDpi.h"
 #include "DocHostUIHandler.h"
+#include "HandleCounts.h"
 #include "MainDlg.h"
 #include "PngFile.h"
 #include "ScriptCommands.h"
@@ -135,6 +136,8 @@ TEST(LoginWindowDpi, TheWindowAndEveryControlScaleWithTheDpiAndAgainOnAMoveToAno
         add(stem + "_height", control.place.bottom);
     }
     dir.Write("config.xml", config + "</config>");
+    ASSERT_TRUE(::CopyFileA(WinePath(CLIENT_SOURCE_DIR "/demo/data/main.ico").c_str(),
+                            dir.Write("data\\main.ico", "").c_str(), FALSE));
     ScopedCurrentDirectory cwd(dir.Path());
     CConfigStore::Instance().Load();
     CConfigStore::Instance().SetSkinFolder(dir.Path());
@@ -147,6 +150,9 @@ TEST(LoginWindowDpi, TheWindowAndEveryControlScaleWithTheDpiAndAgainOnAMoveToAno
         ::GetWindowRect(login.Browser().m_wndBrowser.m_hWnd, &rect);
         ::MapWindowPoints(nullptr, login.Browser().m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
         return rect;
+    };
+    auto iconSize = [&](WPARAM kind) {
+        return IconSize(reinterpret_cast<HICON>(login.Backdrop()->SendMessage(WM_GETICON, kind)));
     };
     auto expectLaidOut = [&](int dpi) {
         auto scaled = [dpi](int length) { return ScaleToDpi(length, dpi); };
@@ -172,6 +178,9 @@ TEST(LoginWindowDpi, TheWindowAndEveryControlScaleWithTheDpiAndAgainOnAMoveToAno
                               ScaleBy(pageFirst.right, dpi, PrefixDpi()),
                               ScaleBy(pageFirst.bottom, dpi, PrefixDpi())};
         EXPECT_TRUE(::EqualRect(&page, &scaledPage)) << "page at " << dpi;
+        // The window's and the task bar's icons, at the system's sizes.
+        EXPECT_EQ(iconSize(ICON_BIG).cx, ScaleToDpi(32, dpi)) << dpi;
+        EXPECT_EQ(iconSize(ICON_SMALL).cx, ScaleToDpi(16, dpi)) << dpi;
         return backdrop;
     };
     // The move to another monitor: the window stays where the system suggests.
