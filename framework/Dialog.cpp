@@ -63,8 +63,9 @@ int CDialog::TemplateFontPoints() const {
     const auto* words = reinterpret_cast<const WORD*>(FindTemplate(&size));
     const std::size_t count = words ? size / sizeof(WORD) : 0;
     // The extended layout starts with version 1 and 0xFFFF; its style
-    // follows the help id and the extended style. After the fixed part:
-    // the menu, the class (each none, an ordinal or a string) and the title.
+    // follows the help id and the extended style. After the fixed part come
+    // the menu and the class, each none (0), an ordinal (0xFFFF and a number)
+    // or a string, then the title, a string; then the font's point size.
     const bool extended = count >= 2 && words[0] == 1 && words[1] == 0xFFFF;
     const std::size_t styleAt = extended ? 6 : 0;
     std::size_t at = extended ? 13 : 9;
@@ -74,11 +75,13 @@ int CDialog::TemplateFontPoints() const {
     if (!(style & DS_SETFONT))
         return 0;
     for (int field = 0; field < 3 && at < count; ++field) {
-        if (field < 2 && words[at] == 0xFFFF)
+        if (field < 2 && words[at] == 0xFFFF) {
             at += 2;
-        else
-            while (at < count && words[at++] != 0) {
-            }
+            continue;
+        }
+        while (at < count && words[at] != 0)
+            ++at;
+        ++at; // the terminating zero
     }
     return at < count ? words[at] : 0;
 }
