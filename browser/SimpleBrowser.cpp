@@ -173,6 +173,9 @@ BOOL SimpleBrowser::CreateBrowser(const char* url, int x, int y, int width, int 
         inner = RECT{w.left + scaled(20), w.top + scaled(20), (w.right - w.left) - scaled(50),
                      (w.bottom - w.top) - scaled(200)};
     }
+    m_pageFirstPlace = inner;
+    m_pageFirstDpi = dpi;
+    m_pageAtFirstPlace = true;
     if (!m_wndBrowser.CreateControl(CLSID_WebBrowser, "dd", kHostStyle, inner, this,
                                     AFX_IDW_PANE_FIRST)) {
         DestroyWindow();
@@ -218,12 +221,19 @@ void SimpleBrowser::Refresh() {
 }
 
 void SimpleBrowser::SetZoom(int percent) {
+    if (percent == m_zoom)
+        return;
+    m_zoom = percent;
+    ApplyZoom();
+}
+
+void SimpleBrowser::ApplyZoom() {
     if (!m_pBrowser)
         return;
     VARIANT zoom;
     ::VariantInit(&zoom);
     zoom.vt = VT_I4;
-    zoom.lVal = percent;
+    zoom.lVal = m_zoom;
     // Not every engine zooms; the page then keeps its size.
     m_pBrowser->ExecWB(OLECMDID_OPTICAL_ZOOM, OLECMDEXECOPT_DONTPROMPTUSER, &zoom, nullptr);
 }
@@ -255,10 +265,26 @@ const EventSinkMap* SimpleBrowser::ThisEventSinkMap() {
     return &map;
 }
 
+void SimpleBrowser::MoveForDpi(const RECT& place, int dpi) {
+    m_movingForDpi = true;
+    MoveWindow(place, TRUE);
+    m_movingForDpi = false;
+    if (!m_pBrowser || !m_pageAtFirstPlace)
+        return;
+    const RECT& first = m_pageFirstPlace;
+    const int firstDpi = m_pageFirstDpi;
+    m_wndBrowser.MoveWindow(
+        RECT{::MulDiv(first.left, dpi, firstDpi), ::MulDiv(first.top, dpi, firstDpi),
+             ::MulDiv(first.right, dpi, firstDpi), ::MulDiv(first.bottom, dpi, firstDpi)},
+        TRUE);
+}
+
 void SimpleBrowser::OnSize(UINT, int cx, int cy) {
     Default();
-    if (m_pBrowser)
-        m_wndBrowser.MoveWindow(0, 0, cx, cy, TRUE);
+    if (!m_pBrowser || (m_movingForDpi && m_pageAtFirstPlace))
+        return;
+    m_pageAtFirstPlace = false;
+    m_wndBrowser.MoveWindow(0, 0, cx, cy, TRUE);
 }
 
 BOOL SimpleBrowser::PreTranslateMessage(MSG* msg) {
@@ -304,8 +330,12 @@ void SimpleBrowser::OnEventBeforeNavigate2(IDispatch* frame, VARIANT* url, VARIA
 }
 
 void SimpleBrowser::OnEventDocumentComplete(IDispatch* frame, VARIANT* url) {
-    if (IsTopLevel(frame))
-        OnDocumentComplete(VariantText(url));
+    if (!IsTopLevel(frame))
+        return;
+    // At 100 % the engine's own zoom is the one asked for.
+    if (m_zoom != 100)
+        ApplyZoom();
+    OnDocumentComplete(VariantText(url));
 }
 
 void SimpleBrowser::OnEventDownloadBegin() {

@@ -54,8 +54,16 @@ public:
                        UINT placeholderId, int dpi = 96);
     void Navigate(const char* url);
     void Refresh();
-    // Zooms the page to `percent` of the size it has at the system's DPI.
+    // Zooms the page to `percent` of the size it has at the system's DPI,
+    // and each new top-level document once it is complete: the engine ignores
+    // a zoom asked for before there is a document, and a new document need
+    // not keep the last one's.
     void SetZoom(int percent);
+    // Moves the host to `place` for a change of the window's DPI to `dpi`. A
+    // page still where it was made inside the host stays there, scaled from
+    // the DPI it was made at as the host's place is; otherwise the page fills
+    // the host as after any resize.
+    void MoveForDpi(const RECT& place, int dpi);
 
     // Browser events of the top-level frame (and the frame-less ones). All
     // but OnBeforeNavigate2 notify the parent; OnBeforeNavigate2 returns
@@ -115,6 +123,17 @@ private:
     // Sends notification `code` with the record filled by `fill`.
     template <class Fill> void Notify(UINT code, Fill fill);
     void Notify(UINT code);
+
+    void ApplyZoom();
+
+    // The zoom asked for, in percent of the page's size at the system's DPI.
+    int m_zoom = 100;
+    // Where the page was made inside the host, at which DPI, and whether it
+    // is still there (no resize has made it fill the host yet).
+    RECT m_pageFirstPlace{};
+    int m_pageFirstDpi = 96;
+    bool m_pageAtFirstPlace = false;
+    bool m_movingForDpi = false;
 
     // The reload this host started and whose own completion is still to come;
     // a top-level navigation means it will not come.

@@ -50,11 +50,45 @@ LRESULT CDialog::HandleInitDialog(WPARAM, LPARAM) {
     return OnInitDialog();
 }
 
-BOOL CDialog::CreateFromTemplate(HWND parent) {
+const DLGTEMPLATE* CDialog::FindTemplate(DWORD* size) const {
     HINSTANCE module = AfxGetResourceHandle();
     HRSRC resource = ::FindResourceA(module, MAKEINTRESOURCEA(m_templateId), MAKEINTRESOURCEA(5));
     HGLOBAL loaded = resource ? ::LoadResource(module, resource) : nullptr;
-    auto* tpl = loaded ? static_cast<const DLGTEMPLATE*>(::LockResource(loaded)) : nullptr;
+    *size = loaded ? ::SizeofResource(module, resource) : 0;
+    return loaded ? static_cast<const DLGTEMPLATE*>(::LockResource(loaded)) : nullptr;
+}
+
+int CDialog::TemplateFontPoints() const {
+    DWORD size = 0;
+    const auto* words = reinterpret_cast<const WORD*>(FindTemplate(&size));
+    const std::size_t count = words ? size / sizeof(WORD) : 0;
+    // The extended layout starts with version 1 and 0xFFFF; its style
+    // follows the help id and the extended style. After the fixed part come
+    // the menu and the class, each none (0), an ordinal (0xFFFF and a number)
+    // or a string, then the title, a string; then the font's point size.
+    const bool extended = count >= 2 && words[0] == 1 && words[1] == 0xFFFF;
+    const std::size_t styleAt = extended ? 6 : 0;
+    std::size_t at = extended ? 13 : 9;
+    if (count < at)
+        return 0;
+    const DWORD style = words[styleAt] | static_cast<DWORD>(words[styleAt + 1]) << 16;
+    if (!(style & DS_SETFONT))
+        return 0;
+    for (int field = 0; field < 3 && at < count; ++field) {
+        if (field < 2 && words[at] == 0xFFFF) {
+            at += 2;
+            continue;
+        }
+        while (at < count && words[at] != 0)
+            ++at;
+        ++at; // the terminating zero
+    }
+    return at < count ? words[at] : 0;
+}
+
+BOOL CDialog::CreateFromTemplate(HWND parent) {
+    DWORD size = 0;
+    const DLGTEMPLATE* tpl = FindTemplate(&size);
     if (!tpl)
         return FALSE;
     HWND hWnd;

@@ -32,6 +32,9 @@ public:
     virtual void OnCancel();
     virtual void DoDataExchange(CDataExchange* pDX);
     BOOL UpdateData(BOOL saveAndValidate = TRUE);
+    // The point size of the font the dialog's template names; 0 when it
+    // names none or there is no template.
+    int TemplateFontPoints() const;
 
     BOOL PreTranslateMessage(MSG* msg) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -44,6 +47,8 @@ protected:
     CWnd* m_pParentWnd = nullptr;
 
 private:
+    // The template in the resources and its size in bytes; null without one.
+    const DLGTEMPLATE* FindTemplate(DWORD* size) const;
     BOOL CreateFromTemplate(HWND parent);
     INT_PTR RunModalLoop();
     void EndModalLoop(int result);

@@ -79,11 +79,18 @@ function(windows_path out path)
     set(${out} "Z:${path}" PARENT_SCOPE)
 endfunction()
 
-# A value inside a quoted NSIS string.
-function(nsis_text out text)
-    string(REPLACE "$" "$$" text "${text}")
-    string(REPLACE "\"" "$\\\"" text "${text}")
-    set(${out} "${text}" PARENT_SCOPE)
+# `!define NAME "value"` lines carrying text exactly as the release
+# description gave it. NAME holds it for what the installer shows and writes
+# ($ starts its variables there: $$); NAME_VI for its version information,
+# which is written as the compiler reads it (a $ is given as its character
+# code). The reader refuses "${" and "$\", which no quoting carries.
+function(nsis_define out name value)
+    string(REPLACE "$" "$$" shown "${value}")
+    string(REPLACE "\"" "$\\\"" shown "${shown}")
+    string(REPLACE "$" "\${U+24}" written "${value}")
+    string(REPLACE "\"" "$\\\"" written "${written}")
+    set(${out} "${${out}}!define ${name} \"${shown}\"\n!define ${name}_VI \"${written}\"\n"
+        PARENT_SCOPE)
 endfunction()
 
 # Stops when the certificate cannot sign code: a wrong password, expired,
@@ -230,21 +237,20 @@ foreach(file IN LISTS files)
         endif()
     endif()
     string(APPEND install "    File \"${STAGE_DIR}/${file}\"\n"
-                          "    FileWriteUTF16LE $9 \"$INSTDIR\\${windows_file}$\\r$\\n\"\n")
+                          "    FileWriteUTF16LE $9 \"${windows_file}$\\r$\\n\"\n")
     string(APPEND remove "    Delete \"$INSTDIR\\${windows_file}\"\n")
-    list(APPEND owned_paths "$INSTDIR\\${windows_file}")
+    list(APPEND owned_paths "${windows_file}")
 endforeach()
 list(REMOVE_DUPLICATES folders)
 list(SORT folders)
 list(REVERSE folders)
 foreach(dir IN LISTS folders)
     string(REPLACE "/" "\\" windows_dir "${dir}")
-    string(APPEND install "    FileWriteUTF16LE $9 \"$INSTDIR\\${windows_dir}$\\r$\\n\"\n")
+    string(APPEND install "    FileWriteUTF16LE $9 \"${windows_dir}$\\r$\\n\"\n")
     string(APPEND remove "    RMDir \"$INSTDIR\\${windows_dir}\"\n")
-    list(APPEND owned_paths "$INSTDIR\\${windows_dir}")
+    list(APPEND owned_paths "${windows_dir}")
 endforeach()
-list(APPEND owned_paths "$INSTDIR\\uninstall.exe" "$SMPROGRAMS\\$(ProductName).lnk"
-     "$DESKTOP\\$(ProductName).lnk")
+list(APPEND owned_paths "uninstall.exe")
 foreach(path IN LISTS owned_paths)
     string(APPEND owned "    StrCmp \${PATH} \"${path}\" release_path_known\n")
 endforeach()
@@ -270,13 +276,23 @@ find_program(MAKENSIS makensis)
 if(NOT MAKENSIS)
     message(FATAL_ERROR "makensis not found: scripts/setup installs it (Debian package nsis)")
 endif()
-set(defines "")
-foreach(pair "PRODUCT_NAME=${RELEASE_NAME}" "PRODUCT_NAME_EN=${RELEASE_NAME_EN}"
-             "PUBLISHER=${RELEASE_PUBLISHER}" "WEBSITE=${RELEASE_WEBSITE}"
-             "COPYRIGHT=${RELEASE_COPYRIGHT}")
-    nsis_text(pair "${pair}")
-    list(APPEND defines "-D${pair}")
+# The description's texts reach the installer through a file of
+# definitions, never through CMake lists or the command line, which would
+# split them at ";" or merge them at a closing "\".
+set(definitions "")
+foreach(pair NAME:PRODUCT_NAME NAME_EN:PRODUCT_NAME_EN PUBLISHER:PUBLISHER WEBSITE:WEBSITE
+             COPYRIGHT:COPYRIGHT)
+    string(REPLACE ":" ";" pair "${pair}")
+    list(GET pair 0 field)
+    list(GET pair 1 name)
+    string(LENGTH "${RELEASE_${field}}" given)
+    if(given GREATER 0)
+        nsis_define(definitions ${name} "${RELEASE_${field}}")
+    endif()
 endforeach()
+set(release_nsh "${work}/release.nsh")
+file(WRITE "${release_nsh}" "${definitions}")
+set(defines "")
 if(NOT RELEASE_LICENCE STREQUAL "")
     # The licence page reads UTF-8 only from a file that says so.
     string(REPLACE "\\" "/" licence "${SKIN_DIR}/${RELEASE_LICENCE}")
@@ -297,6 +313,7 @@ execute_process(
             "-DPRODUCT_KEY=${RELEASE_ID}" "-DVERSION=${installer_version}" "-DVERSION_TEXT=${version_text}"
             "-DRELEASE_VERSION=${RELEASE_VERSION}" "-DEXE=${exe}" "-DICON=${icon}"
             "-DDESKTOP=${RELEASE_DESKTOP_SHORTCUT}" "-DFILES=${files_nsh}" "-DARCH=${ARCH}"
+            "-DRELEASE=${release_nsh}"
             "-DOUTFILE=${out}/${setup_name}" "${CMAKE_CURRENT_LIST_DIR}/client.nsi"
     RESULT_VARIABLE failed)
 if(failed)

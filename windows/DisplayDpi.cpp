@@ -28,6 +28,16 @@ int WindowDpi(HWND window) {
     return dpi > 0 ? static_cast<int>(dpi) : SystemDpi();
 }
 
+int SystemMetricForDpi(int index, int dpi) {
+    using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+    static const auto forDpi = FindUser32<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
+    if (dpi <= 0)
+        return ::GetSystemMetrics(index);
+    if (forDpi)
+        return forDpi(index, static_cast<UINT>(dpi));
+    return ScaleBy(::GetSystemMetrics(index), dpi, SystemDpi());
+}
+
 void KeepDialogLayoutOnDpiChange(HWND dialog) {
     // DDC_DISABLE_ALL for both the mask and the values.
     constexpr int kDisableAll = 1 | 2 | 4;

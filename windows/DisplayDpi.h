@@ -12,6 +12,10 @@ int SystemDpi();
 // Keeps the system from moving a dialog's controls and resizing its fonts
 // when its DPI changes: the windows lay themselves out.
 void KeepDialogLayoutOnDpiChange(HWND dialog);
+// System metric `index` (an icon's width or height, say) for a window at
+// `dpi`: the system's own value for that DPI where it can say, its value at
+// its own DPI scaled otherwise.
+int SystemMetricForDpi(int index, int dpi);
 // The DPI and the suggested window rectangle of a WM_DPICHANGED message.
 int DpiOfChange(WPARAM wParam);
 RECT SuggestedRectOfChange(LPARAM lParam);

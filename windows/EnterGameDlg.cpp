@@ -101,6 +101,19 @@ private:
 
 bool g_gameWindowOpen = false;
 
+// Marks the moves the game window makes itself, for a scope.
+class CMovingSelf {
+public:
+    explicit CMovingSelf(bool& flag) : m_flag(flag), m_outer(std::exchange(flag, true)) {}
+    ~CMovingSelf() { m_flag = m_outer; }
+    CMovingSelf(const CMovingSelf&) = delete;
+    CMovingSelf& operator=(const CMovingSelf&) = delete;
+
+private:
+    bool& m_flag;
+    bool m_outer;
+};
+
 // A saved placement back on a monitor when none shows it any more (the one
 // it was on was unplugged). Its place is in workspace coordinates, which
 // start at the primary monitor's work area.
@@ -151,6 +164,7 @@ void ShowGameWindow(const std::string& url, CMainDlg& login) {
     game.m_gameUrl = url;
     if (backdrop) {
         backdrop->GetWindowRect(&game.m_openNear);
+        game.m_openDpi = backdrop->Dpi();
         backdrop->ShowWindow(SW_HIDE);
     }
     CMainWindowScope mainWindow(&game);
@@ -158,17 +172,12 @@ void ShowGameWindow(const std::string& url, CMainDlg& login) {
     opened = game.m_layoutReady;
 }
 
-CEnterGameDlg::CEnterGameDlg() : CDialog(kTemplateId, nullptr) {
-    m_hIcon = static_cast<HICON>(
-        ::LoadImageA(nullptr, "data\\main.ico", IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
-}
+CEnterGameDlg::CEnterGameDlg() : CDialog(kTemplateId, nullptr) {}
 
 CEnterGameDlg::~CEnterGameDlg() {
-    // The window goes first, so that nothing uses the icon after it.
+    // The window goes first, so that nothing uses the icons after it.
     if (m_hWnd)
         DestroyWindow();
-    if (m_hIcon)
-        ::DestroyIcon(m_hIcon);
 }
 
 const MessageMap* CEnterGameDlg::ThisMessageMap() {
@@ -223,8 +232,11 @@ BOOL CEnterGameDlg::OnInitDialog() {
     RegisterF4();
     m_layoutReady = true;
     m_maximized = false;
-    m_dpi = WindowDpi(m_hWnd);
+    // The dialog is made on the primary monitor and then moved onto its own:
+    // it is laid out for that monitor's DPI from the start.
+    m_dpi = m_openDpi > 0 ? m_openDpi : WindowDpi(m_hWnd);
     KeepDialogLayoutOnDpiChange(m_hWnd);
+    LoadIcons();
     LoadBackground();
     SkinTitle();
     SkinPicture();
@@ -234,9 +246,11 @@ BOOL CEnterGameDlg::OnInitDialog() {
     m_browser.CreateBrowser(
         m_gameUrl.c_str(), 0, Scaled(kFirstBrowserTop), client.right - client.left,
         client.bottom - client.top - Scaled(kFirstBrowserShortfall), this, kBrowserPlaceholder);
+    m_browser.SetZoom(ScaleBy(100, m_dpi, SystemDpi()));
     SkinButtons();
 
     const GameRect place = InitialGamePlacement(MonitorHoldingRect(m_openNear).bounds);
+    CMovingSelf self(m_movingSelf);
     MoveWindow(place.x, place.y, place.width, place.height, TRUE);
     ::SetForegroundWindow(m_hWnd);
     return TRUE;
@@ -268,17 +282,21 @@ void CEnterGameDlg::PlaceTitle() {
 }
 
 void CEnterGameDlg::ScaleTitleFont() {
-    // The dialog's font was made at the system's DPI; the window may be on a
-    // monitor of another.
-    const int systemDpi = SystemDpi();
-    if (m_dpi == systemDpi && m_titleFont.IsEmpty())
-        return;
+    // The dialog's font was made for the monitor the dialog was made on (or
+    // for the system's DPI, where dialogs are not scaled per monitor); the
+    // window may be on another. The title has the template's font made for
+    // the window's DPI, as the system would make it there.
     LOGFONTA font{};
     auto dialogFont = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
     if (!dialogFont || !::GetObjectA(dialogFont, sizeof(font), &font))
         return;
-    font.lfHeight = ScaleBy(font.lfHeight, m_dpi, systemDpi);
-    font.lfWidth = ScaleBy(font.lfWidth, m_dpi, systemDpi);
+    const int points = TemplateFontPoints();
+    const int height =
+        points > 0 ? -::MulDiv(points, m_dpi, 72) : ScaleBy(font.lfHeight, m_dpi, SystemDpi());
+    if (height == font.lfHeight && m_titleFont.IsEmpty())
+        return;
+    font.lfWidth = ScaleBy(font.lfWidth, std::abs(height), std::abs(font.lfHeight));
+    font.lfHeight = height;
     m_titleFont.CreateFontIndirect(font);
     m_title.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_titleFont.GetSafeHandle()), TRUE);
 }
@@ -361,7 +379,7 @@ LRESULT CEnterGameDlg::OnEraseBkgnd(WPARAM dc, LPARAM) {
 
 void CEnterGameDlg::OnPaint() {
     if (IsIconic())
-        PaintMinimisedIcon(*this, m_hIcon);
+        PaintMinimisedIcon(*this, m_icons.Big(), m_dpi);
     else
         Default();
 }
@@ -411,7 +429,7 @@ void CEnterGameDlg::OnBtnTray() {
     // An operator's release names its own product; the client's own build
     // keeps its text.
     const std::string product = BrandedProductName();
-    FillTrayRecord(m_hIcon, product.empty() ? kTrayTip : product.c_str());
+    FillTrayRecord(m_icons.Small(), product.empty() ? kTrayTip : product.c_str());
     ::Shell_NotifyIconA(NIM_ADD, &m_trayIcon);
     RemoveTrayIconAtExit(this);
     ShowWindow(SW_HIDE);
@@ -424,7 +442,21 @@ void CEnterGameDlg::RemoveTrayIcon() {
         g_trayIconOwner = nullptr;
 }
 
+void CEnterGameDlg::LoadIcons() {
+    if (!m_icons.LoadForDpi(m_dpi) || g_trayIconOwner != this)
+        return;
+    // The icon in the notification area is a copy: it is replaced.
+    NOTIFYICONDATAA record{};
+    record.cbSize = sizeof(record);
+    record.hWnd = m_hWnd;
+    record.uID = kTrayIconId;
+    record.uFlags = NIF_ICON;
+    record.hIcon = m_icons.Small();
+    ::Shell_NotifyIconA(NIM_MODIFY, &record);
+}
+
 void CEnterGameDlg::OnBtnWin() {
+    CMovingSelf self(m_movingSelf);
     ShowWindow(m_maximized ? SW_RESTORE : SW_MAXIMIZE);
     if (m_maximized) {
         ShowWindow(SW_RESTORE);
@@ -515,10 +547,13 @@ bool CEnterGameDlg::SetFullScreen(bool enter) {
     const bool full = IsFullScreen();
     if (!enter) {
         if (full) {
+            // Out of full screen first: a DPI change on the way back must
+            // not make the window fill its monitor again.
+            browser->put_FullScreen(VARIANT_FALSE);
             m_savedPlacement.length = sizeof(WINDOWPLACEMENT);
             KeepOnAMonitor(m_savedPlacement);
+            CMovingSelf self(m_movingSelf);
             ::SetWindowPlacement(m_hWnd, &m_savedPlacement);
-            browser->put_FullScreen(VARIANT_FALSE);
         }
         return false;
     }
@@ -527,6 +562,7 @@ bool CEnterGameDlg::SetFullScreen(bool enter) {
     m_savedPlacement.length = sizeof(WINDOWPLACEMENT);
     ::GetWindowPlacement(m_hWnd, &m_savedPlacement);
     m_browser.ModifyStyle(WS_CAPTION, 0);
+    CMovingSelf self(m_movingSelf);
     MoveWindow(FullScreenRect(WindowMonitor()));
     browser->put_FullScreen(VARIANT_TRUE);
     return true;
@@ -560,7 +596,12 @@ void CEnterGameDlg::OnSysCommand(UINT id, LPARAM) {
 }
 
 LRESULT CEnterGameDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
-    m_dpi = DpiOfChange(wParam);
+    const int dpi = DpiOfChange(wParam);
+    // The window laid itself out for the monitor it is moving onto.
+    if (m_movingSelf && dpi == m_dpi)
+        return 0;
+    m_dpi = dpi;
+    LoadIcons();
     LoadBackground();
     PlaceTitle(); // keeps the text a page may have set
     SkinPicture();
@@ -568,9 +609,11 @@ LRESULT CEnterGameDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
     m_browser.SetZoom(ScaleBy(100, m_dpi, SystemDpi()));
     // The suggested rectangle keeps the window under the pointer; a window
     // that fills its monitor's work area, or the whole monitor, fills the
-    // new one. The layout follows even when the size stays the same.
+    // new one. A place the window chose itself is in the new monitor's
+    // pixels already: scaled again, it would be too large or too small. The
+    // layout follows even when the size stays the same.
     RECT place = SuggestedRectOfChange(lParam);
-    if (!::IsRectEmpty(&place)) {
+    if (!m_movingSelf && !::IsRectEmpty(&place)) {
         const MonitorArea monitor = MonitorHoldingRect(place);
         if (IsFullScreen()) {
             place = FullScreenRect(monitor);

@@ -13,6 +13,7 @@
 #include "ScriptCommandTargets.h"
 #include "SimpleBrowser.h"
 #include "SkinButton.h"
+#include "WindowIcons.h"
 #include "xStatic.h"
 
 #include <shellapi.h>
@@ -63,6 +64,9 @@ public:
     // Where the login window was: the game window opens on its monitor (on
     // the primary one when empty).
     RECT m_openNear{};
+    // The DPI of that monitor, the login window's; 0: the DPI of the monitor
+    // the window is made on, the primary one.
+    int m_openDpi = 0;
     WINDOWPLACEMENT m_savedPlacement{};
     // Stretched over the client area once a size at high DPI, and kept.
     CScaledBitmap m_background;
@@ -82,12 +86,17 @@ public:
     bool m_maximized = false;
     bool m_layoutReady = false;
     bool m_inTray = false;
+    // While the window moves itself: a DPI change on the way keeps the place
+    // the window chose, already in the pixels of the monitor it goes to.
+    bool m_movingSelf = false;
     // The DPI the window is shown at: the skin's lengths are scaled by it.
     int m_dpi = kSkinDpi;
     NOTIFYICONDATAA m_trayIcon{};
-    // The window's icon, also the one shown in the notification area.
-    HICON m_hIcon = nullptr;
-    // The title's font at the window's DPI, once it differs from the system's.
+    // The window's icon at its DPI: the big one when minimised, the small one
+    // in the notification area.
+    CWindowIcons m_icons;
+    // The title's font at the window's DPI, once it differs from the DPI the
+    // dialog's own font was made at.
     CFont m_titleFont;
 
 private:
@@ -135,5 +144,7 @@ private:
     void ShowTrayMenu();
     void OnHotKey();
     void FillTrayRecord(HICON icon, const char* tip);
+    // The icons for the window's DPI, the one in the notification area too.
+    void LoadIcons();
     void OpenSettingUrl(const char* key);
 };

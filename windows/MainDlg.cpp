@@ -23,15 +23,7 @@ std::wstring BackdropImagePath() {
 
 } // namespace
 
-CMainDlg::CMainDlg() : CImgWnd(BackdropImagePath()) {
-    m_hIcon = static_cast<HICON>(
-        ::LoadImageA(nullptr, "data\\main.ico", IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
-}
-
-CMainDlg::~CMainDlg() {
-    if (m_hIcon)
-        ::DestroyIcon(m_hIcon);
-}
+CMainDlg::CMainDlg() : CImgWnd(BackdropImagePath()) {}
 
 const MessageMap* CMainDlg::ThisMessageMap() {
     static const MessageMapEntry entries[] = {
@@ -58,6 +50,7 @@ BOOL CMainDlg::OnInitDialog() {
     ApplyColourKey();
     m_dpi = WindowDpi(m_hWnd);
     KeepDialogLayoutOnDpiChange(m_hWnd);
+    m_icons.LoadForDpi(m_dpi);
     m_browser.CreateBrowser(
         Setting("login_url").c_str(), Scaled(IntSetting("login_browserctrl_posx")),
         Scaled(IntSetting("login_browserctrl_posy")), Scaled(IntSetting("login_browserctrl_width")),
@@ -66,6 +59,8 @@ BOOL CMainDlg::OnInitDialog() {
         m_browser.GetWindowRect(&m_browserFirstPlace);
         ScreenToClient(&m_browserFirstPlace);
         m_browserFirstDpi = m_dpi;
+        // A window made on a monitor whose DPI is not the system's.
+        m_browser.SetZoom(ScaleBy(100, m_dpi, SystemDpi()));
     }
     LayOutButton(m_btnMin, "login_minibtn", "MiniWindow");
     LayOutButton(m_btnClose, "login_closebtn", "closewindow");
@@ -91,13 +86,14 @@ void CMainDlg::ChangeDpi(int dpi) {
     if (m_browser.m_hWnd) {
         const RECT& first = m_browserFirstPlace;
         const int firstDpi = m_browserFirstDpi;
-        m_browser.MoveWindow(
+        m_browser.MoveForDpi(
             RECT{ScaleBy(first.left, dpi, firstDpi), ScaleBy(first.top, dpi, firstDpi),
                  ScaleBy(first.right, dpi, firstDpi), ScaleBy(first.bottom, dpi, firstDpi)},
-            TRUE);
+            dpi);
         m_browser.SetZoom(ScaleBy(100, dpi, SystemDpi()));
     }
     CImgWnd::ChangeDpi(dpi);
+    m_icons.LoadForDpi(dpi);
     LayOutButton(m_btnMin, "login_minibtn", "MiniWindow");
     LayOutButton(m_btnClose, "login_closebtn", "closewindow");
     Invalidate(TRUE);
@@ -119,7 +115,7 @@ void CMainDlg::ShowGame(const char* address) {
 
 void CMainDlg::OnPaint() {
     if (IsIconic())
-        PaintMinimisedIcon(*this, m_hIcon);
+        PaintMinimisedIcon(*this, m_icons.Big(), m_dpi);
     else
         Default();
     // Whatever is still invalid needs no painting of ours.

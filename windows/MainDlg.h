@@ -6,11 +6,11 @@
 #include "ScriptCommandTargets.h"
 #include "SimpleBrowser.h"
 #include "SkinButton.h"
+#include "WindowIcons.h"
 
 class CMainDlg : public CImgWnd, public CLoginWindowCommands {
 public:
     CMainDlg();
-    ~CMainDlg() override;
 
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL PreTranslateMessage(MSG* msg) override;
@@ -39,5 +39,6 @@ private:
     // Where the page was made, and at which DPI.
     RECT m_browserFirstPlace{};
     int m_browserFirstDpi = kSkinDpi;
-    HICON m_hIcon = nullptr;
+    // The icon a minimised window shows, at the window's DPI.
+    CWindowIcons m_icons;
 };

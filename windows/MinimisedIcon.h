@@ -3,4 +3,5 @@
 
 #include "Wnd.h"
 
-void PaintMinimisedIcon(CWnd& window, HICON icon);
+// `icon` is drawn at the system's icon size for `dpi`, the DPI the window is shown at.
+void PaintMinimisedIcon(CWnd& window, HICON icon, int dpi);

@@ -14,10 +14,6 @@ namespace {
 // Posted to itself once shown, to put the content window back on top.
 constexpr UINT kRaiseContent = WM_USER + 0x100;
 
-HICON LoadIconFile(const char* path) {
-    return static_cast<HICON>(::LoadImageA(nullptr, path, IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
-}
-
 using UpdateLayeredWindowFn = BOOL(WINAPI*)(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF,
                                             BLENDFUNCTION*, DWORD);
 
@@ -44,15 +40,11 @@ DWORD CTranslucentDialog::SurfaceBytes(const SIZE& size) {
 }
 
 CTranslucentDialog::CTranslucentDialog(const std::wstring& imagePath, CImgWnd* content)
-    : CDialog(CImgWnd::kTemplateId, nullptr), m_hIcon(LoadIconFile("data\\main.ico")),
-      m_imagePath(imagePath), m_pContent(content) {
+    : CDialog(CImgWnd::kTemplateId, nullptr), m_imagePath(imagePath), m_pContent(content) {
     Decode(ToNarrow(imagePath, CP_ACP), 1);
 }
 
-CTranslucentDialog::~CTranslucentDialog() {
-    if (m_hIcon)
-        ::DestroyIcon(m_hIcon);
-}
+CTranslucentDialog::~CTranslucentDialog() = default;
 
 const MessageMap* CTranslucentDialog::ThisMessageMap() {
     static const MessageMapEntry entries[] = {
@@ -81,8 +73,7 @@ LRESULT CTranslucentDialog::OnCreate(WPARAM, LPARAM) {
 
 BOOL CTranslucentDialog::OnInitDialog() {
     CDialog::OnInitDialog();
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    m_icons.SetOn(m_hWnd, WindowDpi(m_hWnd));
     m_blend.BlendOp = AC_SRC_OVER;
     m_blend.BlendFlags = 0;
     m_blend.SourceConstantAlpha = 255;
@@ -135,6 +126,7 @@ LRESULT CTranslucentDialog::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
     Render();
     if (m_pContent && m_pContent->m_hWnd)
         m_pContent->ChangeDpi(m_dpi);
+    m_icons.SetOn(m_hWnd, m_dpi);
     return 0;
 }
 

@@ -6,6 +6,7 @@
 #include "Dialog.h"
 #include "RenderListener.h"
 #include "ScaledBitmap.h"
+#include "WindowIcons.h"
 
 #include <string>
 
@@ -21,6 +22,8 @@ public:
     void Render();
     // The size the image is shown at: its pixel size scaled to the DPI.
     SIZE ShownSize() const;
+    // The DPI the window is shown at.
+    int Dpi() const { return m_dpi; }
     // Bytes of the 32-bit surface an image of `size` is pushed through, or 0
     // when the size is empty or the surface would not fit in memory.
     static DWORD SurfaceBytes(const SIZE& size);
@@ -47,7 +50,7 @@ private:
     // Puts the content window exactly over this window's client area.
     void GlueContent();
 
-    HICON m_hIcon = nullptr;
+    CWindowIcons m_icons;
     std::wstring m_imagePath;
     // The image, decoded once and kept scaled for the DPI.
     CScaledBitmap m_pixels;

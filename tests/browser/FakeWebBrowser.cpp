@@ -83,6 +83,13 @@ STDMETHODIMP CFakeWebBrowser::put_FullScreen(VARIANT_BOOL fullScreen) {
     return S_OK;
 }
 
+STDMETHODIMP CFakeWebBrowser::ExecWB(OLECMDID command, OLECMDEXECOPT, VARIANT* in, VARIANT*) {
+    if (command != OLECMDID_OPTICAL_ZOOM || !in || in->vt != VT_I4)
+        return E_NOTIMPL;
+    m_zooms.push_back(in->lVal);
+    return S_OK;
+}
+
 void UseFakeBrowser(SimpleBrowser& host, CFakeWebBrowser& fake) {
     if (host.m_pBrowser)
         host.m_pBrowser->Release();

@@ -32,6 +32,8 @@ public:
     std::vector<std::wstring> m_navigations;
     IDispatch* m_document = nullptr;
     VARIANT_BOOL m_fullScreen = VARIANT_FALSE;
+    // The zooms asked for (OLECMDID_OPTICAL_ZOOM), in percent.
+    std::vector<int> m_zooms;
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
 
@@ -41,6 +43,7 @@ public:
     STDMETHODIMP get_Document(IDispatch** document) override;
     STDMETHODIMP get_FullScreen(VARIANT_BOOL* fullScreen) override;
     STDMETHODIMP put_FullScreen(VARIANT_BOOL fullScreen) override;
+    STDMETHODIMP ExecWB(OLECMDID command, OLECMDEXECOPT, VARIANT* in, VARIANT*) override;
 
     // The rest is not used.
     STDMETHODIMP GoBack() override { return E_NOTIMPL; }
@@ -87,7 +90,6 @@ public:
         return E_NOTIMPL;
     }
     STDMETHODIMP QueryStatusWB(OLECMDID, OLECMDF*) override { return E_NOTIMPL; }
-    STDMETHODIMP ExecWB(OLECMDID, OLECMDEXECOPT, VARIANT*, VARIANT*) override { return E_NOTIMPL; }
     STDMETHODIMP ShowBrowserBar(VARIANT*, VARIANT*, VARIANT*) override { return E_NOTIMPL; }
     STDMETHODIMP get_ReadyState(READYSTATE*) override { return E_NOTIMPL; }
     STDMETHODIMP get_Offline(VARIANT_BOOL*) override { return E_NOTIMPL; }

@@ -97,10 +97,14 @@ DWORD Install(const std::string& folder) {
     return RunToTheEnd(kSetup, "/S /D=" + folder);
 }
 
-// Runs an uninstaller in its folder and waits for it: its exit status. (It
-// stays behind, with its folder.)
-DWORD UninstallInPlace(const std::string& folder) {
-    return RunToTheEnd(folder + "\\uninstall.exe", "/S _?=" + folder);
+// Runs a registered command line ("program" arguments) to the end, as a
+// program that uninstalls others runs it: its exit status.
+DWORD RunCommandLine(const std::string& command) {
+    const size_t end = command.find('"', 1);
+    if (!command.starts_with('"') || end == std::string::npos)
+        return ~0u;
+    return RunToTheEnd(command.substr(1, end - 1),
+                       command.substr(std::min(end + 2, command.size())));
 }
 
 std::string UninstallKey(const std::string& id) {
@@ -296,7 +300,7 @@ TEST_F(Installed, RegistersTheUninstallerWithAddRemovePrograms) {
         {"DisplayVersion", CLIENT_RELEASE_VERSION},
         {"DisplayIcon", client + ",0"},
         {"UninstallString", uninstaller},
-        {"QuietUninstallString", uninstaller + " /S"},
+        {"QuietUninstallString", uninstaller + " /S _?=" + s_folder},
         {"InstallLocation", s_folder},
     };
     for (const auto& expected : strings)
@@ -363,7 +367,7 @@ TEST_F(Uninstall, RemovesWhatTheInstallerMadeAndLeavesTheUsersFiles) {
     ASSERT_TRUE(UninstallKeyExists(kPlainId));
     parent.Write("游戏 客户端\\我的截图.png", "the user's");
 
-    // As its QuietUninstallString says: the uninstaller copies itself away
+    // As Add/Remove Programs starts it: the uninstaller copies itself away
     // and returns at once, the copy does the work.
     EXPECT_EQ(RunToTheEnd(folder + "\\uninstall.exe", "/S"), 0u);
 
@@ -390,7 +394,12 @@ struct Product {
 };
 
 const Product kTestGame{"TestGame", "测试游戏"};
-const Product kOtherGame{"OtherGame", "另一个游戏"};
+// Its texts hold what CMake and the installer's compiler read as their own.
+const Product kOtherGame{"OtherGame", "另一个游戏 $(Y)$$;#'`@a@[[b]]{c}"};
+const char kOtherPublisher[] = R"(另一家 "公司" ;$PUBLISHER# '`\)";
+const char kOtherCopyright[] = R"($(ProductName) [[x]]; "c" $$ \q\)";
+// Another id with TestGame's name.
+const Product kRivalGame{"RivalGame", "测试游戏"};
 
 // The images of an .ico file, or of an executable's icon 128, in order.
 std::vector<std::string> IconImages(const std::string& ico) {
@@ -430,11 +439,15 @@ class BrandedRelease : public ::testing::Test {
 protected:
     // Whatever a test left installed goes, with its folder.
     void TearDown() override {
-        for (const Product* product : {&kTestGame, &kOtherGame}) {
+        for (const Product* product : {&kTestGame, &kOtherGame, &kRivalGame}) {
             if (::GetFileAttributesA((product->Folder() + "\\uninstall.exe").c_str()) !=
                 INVALID_FILE_ATTRIBUTES)
                 RunToTheEnd(product->Folder() + "\\uninstall.exe", "/S");
             ForgetTheInstallation(product->id, product->Shortcut());
+            // The shortcuts of a release whose name another id's had.
+            for (const std::string& path :
+                 Shortcuts(std::string("\\") + product->name + " (" + product->id + ").lnk"))
+                ::DeleteFileA(path.c_str());
             std::string command = "/c rd /s /q \"" + product->Folder() + "\"";
             RunToTheEnd(CommonFolder(CSIDL_SYSTEM) + "\\cmd.exe", command);
         }
@@ -504,17 +517,36 @@ TEST_F(BrandedRelease, TwoProductsInstallSideBySideAndUninstallApart) {
     EXPECT_EQ(client.Backdrop().cx, 240);
 }
 
+// The record the upgrade reads lies in a folder other programs may write to:
+// what it names outside the folder, by a full path or by climbing out of
+// it, and wildcards, are not removed.
 TEST_F(BrandedRelease, AnUpgradeRemovesWhatOnlyTheOldReleaseHadAndKeepsThePlayersFiles) {
     const std::string folder = kTestGame.Folder();
     ASSERT_EQ(RunToTheEnd(kTestGame.Setup("1.0.0"), "/S"), 0u);
     std::ofstream(folder + "\\data\\存档.sav") << "the player's";
+    TempDir outside;
+    const std::string other = outside.Write("other.txt", "another program's");
+    std::string climb = "..\\" + other.substr(3);
+    for (char c : folder.substr(3))
+        if (c == '\\')
+            climb = "..\\" + climb;
+    const std::wstring planted = ToWide(other + "\r\n" + climb + "\r\ndata\\*.sav\r\n", CP_ACP);
+    std::ofstream(folder + "\\uninstall.lst", std::ios::binary | std::ios::app)
+        .write(reinterpret_cast<const char*>(planted.data()), planted.size() * sizeof(wchar_t));
+
     ASSERT_EQ(RunToTheEnd(kTestGame.Setup("1.1.0"), "/S"), 0u);
     const std::vector<std::string> tree = ListTree(folder);
     auto has = [&](const char* file) { return std::count(tree.begin(), tree.end(), file) == 1; };
     EXPECT_FALSE(has("data\\only-1.0.0.txt"));
     EXPECT_TRUE(has("data\\only-1.1.0.txt"));
     EXPECT_TRUE(has("data\\存档.sav"));
+    EXPECT_NE(::GetFileAttributesA(other.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(UninstallString(kTestGame.id, "DisplayVersion"), "1.1.0");
+    // Its own record names its id and holds paths relative to the folder.
+    const std::string record = ReadBinary(folder + "\\uninstall.lst");
+    const std::wstring lines(reinterpret_cast<const wchar_t*>(record.data()), record.size() / 2);
+    EXPECT_TRUE(lines.starts_with(L"id:TestGame\r\n"));
+    EXPECT_EQ(lines.find(L":\\"), std::wstring::npos);
 
     EXPECT_EQ(RunToTheEnd(folder + "\\uninstall.exe", "/S"), 0u);
     EXPECT_EQ(ListTree(folder), (std::vector<std::string>{"data\\", "data\\存档.sav"}));
@@ -528,12 +560,86 @@ TEST_F(BrandedRelease, ARunningGameStopsASilentInstallOrUninstallWithoutChanging
     ChildProcess client(kTestGame.Exe(), "", folder);
     ASSERT_NE(WaitForLoginWindow(client).content, nullptr);
 
-    EXPECT_NE(RunToTheEnd(kTestGame.Setup("1.1.0"), "/S"), 0u);
-    EXPECT_NE(UninstallInPlace(folder), 0u);
+    EXPECT_EQ(RunToTheEnd(kTestGame.Setup("1.1.0"), "/S"), 2u);
+    // The command registered for uninstalling without questions says so too.
+    const std::optional<std::string> quiet = UninstallString(kTestGame.id, "QuietUninstallString");
+    ASSERT_TRUE(quiet.has_value());
+    EXPECT_EQ(RunCommandLine(*quiet), 2u);
     EXPECT_EQ(ListTree(folder), installed);
     EXPECT_EQ(ReadBinary(kTestGame.Exe()), exe);
     EXPECT_EQ(UninstallString(kTestGame.id, "DisplayVersion"), "1.0.0");
     client.Terminate();
+}
+
+// Moved to another folder, the release leaves no copy behind whose
+// uninstaller would later remove its shortcuts and entry.
+TEST_F(BrandedRelease, AnUpgradeIntoAnotherFolderTakesTheOldCopysPlace) {
+    const std::string old = kTestGame.Folder();
+    ASSERT_EQ(RunToTheEnd(kTestGame.Setup("1.0.0"), "/S"), 0u);
+    std::ofstream(old + "\\data\\存档.sav") << "the player's";
+    TempDir chosen;
+    const std::string folder = chosen.PathOf("测试游戏");
+    ASSERT_EQ(RunToTheEnd(kTestGame.Setup("1.1.0"), "/S /D=" + folder), 0u);
+    EXPECT_EQ(ListTree(old), (std::vector<std::string>{"data\\", "data\\存档.sav"}));
+    EXPECT_EQ(UninstallString(kTestGame.id, "InstallLocation"), folder);
+    std::optional<Shortcut> shortcut = ReadShortcut(Shortcuts(kTestGame.Shortcut())[0]);
+    ASSERT_TRUE(shortcut.has_value());
+    EXPECT_EQ(shortcut->target, folder + "\\TestGame.exe");
+    EXPECT_EQ(RunToTheEnd(folder + "\\uninstall.exe", "/S"), 0u);
+    EXPECT_FALSE(UninstallKeyExists(kTestGame.id));
+}
+
+// Both would go into Program Files\<name> and make the same shortcuts. The
+// second ends, silently with status 3, before it changes anything of the
+// first; in a folder of its own its shortcuts carry its id, and its
+// uninstaller leaves the first's.
+TEST_F(BrandedRelease, AnotherIdOfTheSameNameKeepsOutOfTheInstalledReleasesFolder) {
+    ASSERT_EQ(RunToTheEnd(kTestGame.Setup("1.0.0"), "/S"), 0u);
+    const std::vector<std::string> installed = ListTree(kTestGame.Folder());
+    const std::string exe = ReadBinary(kTestGame.Exe());
+    EXPECT_EQ(RunToTheEnd(kRivalGame.Setup("1.0.0"), "/S"), 3u);
+    EXPECT_EQ(ListTree(kTestGame.Folder()), installed);
+    EXPECT_TRUE(ReadBinary(kTestGame.Exe()) == exe);
+    EXPECT_FALSE(UninstallKeyExists(kRivalGame.id));
+    EXPECT_EQ(UninstallString(kTestGame.id, "InstallLocation"), kTestGame.Folder());
+
+    TempDir chosen;
+    const std::string folder = chosen.PathOf("测试游戏");
+    ASSERT_EQ(RunToTheEnd(kRivalGame.Setup("1.0.0"), "/S /D=" + folder), 0u);
+    const std::string rivalShortcut = Shortcuts("\\测试游戏 (RivalGame).lnk")[0];
+    std::optional<Shortcut> rival = ReadShortcut(rivalShortcut);
+    ASSERT_TRUE(rival.has_value());
+    EXPECT_EQ(rival->target, folder + "\\RivalGame.exe");
+    EXPECT_EQ(RunToTheEnd(folder + "\\uninstall.exe", "/S"), 0u);
+    EXPECT_EQ(::GetFileAttributesA(rivalShortcut.c_str()), INVALID_FILE_ATTRIBUTES);
+    for (const std::string& path : Shortcuts(kTestGame.Shortcut())) {
+        std::optional<Shortcut> shortcut = ReadShortcut(path);
+        ASSERT_TRUE(shortcut.has_value()) << path;
+        EXPECT_EQ(shortcut->target, kTestGame.Exe()) << path;
+    }
+}
+
+// Its name, publisher and copyright as release.ini gives them, in the
+// installer's and the executable's version information, Add/Remove Programs
+// and the shortcut.
+TEST_F(BrandedRelease, CarriesItsTextsUnchangedWhateverCharactersTheyHold) {
+    const std::string setup = kOtherGame.Setup("3.0.0");
+    ASSERT_EQ(RunToTheEnd(setup, "/S"), 0u);
+    const std::pair<const char*, std::string> strings[] = {
+        {"ProductName", kOtherGame.name},
+        {"CompanyName", kOtherPublisher},
+        {"LegalCopyright", kOtherCopyright},
+    };
+    for (const auto& [name, value] : strings) {
+        EXPECT_EQ(VersionString(setup, name), value) << name;
+        EXPECT_EQ(VersionString(kOtherGame.Exe(), name), value) << name;
+    }
+    EXPECT_EQ(VersionString(setup, "FileDescription"), std::string(kOtherGame.name) + " Setup");
+    EXPECT_EQ(UninstallString(kOtherGame.id, "DisplayName"), kOtherGame.name);
+    EXPECT_EQ(UninstallString(kOtherGame.id, "Publisher"), kOtherPublisher);
+    std::optional<Shortcut> shortcut = ReadShortcut(Shortcuts(kOtherGame.Shortcut())[0]);
+    ASSERT_TRUE(shortcut.has_value());
+    EXPECT_EQ(shortcut->target, kOtherGame.Exe());
 }
 
 #ifdef _WIN64

@@ -3,7 +3,10 @@
 #   TestGame 1.0.0   a Chinese name, a publisher, an icon of its own and a
 #                    licence, signed; data\only-1.0.0.txt
 #   TestGame 1.1.0   its upgrade: data\only-1.1.0.txt in place of that file
-#   OtherGame 3.0.0  another product, without a desktop shortcut
+#   OtherGame 3.0.0  another product, without a desktop shortcut; its name,
+#                    publisher and copyright hold what CMake and the
+#                    installer's compiler read as their own
+#   RivalGame 1.0.0  another id with TestGame's name
 #
 #   cmake -DBIN_DIR=... -DSKIN_DIR=... -DICON=... -DVERSION=... -DWORK_DIR=...
 #         -P make-releases.cmake
@@ -62,8 +65,13 @@ set(test_game "name=测试游戏\nname_en=Test Game\npublisher=测试网络科�
 string(JOIN "" test_game ${test_game})
 skin(TestGame 1.0.0 only-1.0.0.txt "${test_game}")
 skin(TestGame 1.1.0 only-1.1.0.txt "${test_game}")
-skin(OtherGame 3.0.0 other.txt
-     "name=另一个游戏\npublisher=另一家公司\nid=OtherGame\ndesktop_shortcut=no\n")
+skin(OtherGame 3.0.0 other.txt [=[name=另一个游戏 $(Y)$$;#'`@a@[[b]]{c}
+publisher=另一家 "公司" ;$PUBLISHER# '`\
+copyright=$(ProductName) [[x]]; "c" $$ \q\
+id=OtherGame
+desktop_shortcut=no
+]=])
+skin(RivalGame 1.0.0 rival.txt "name=测试游戏\npublisher=p\nid=RivalGame\n")
 
 # package(SKIN [ARGS...]): the release; one made without signing says so.
 function(package skin)
@@ -89,3 +97,4 @@ package(TestGame-1.0.0 -DSIGN_PFX=${certificates}/code.pfx
         -DSIGN_PASSWORD_FILE=${certificates}/password.txt)
 package(TestGame-1.1.0)
 package(OtherGame-3.0.0)
+package(RivalGame-1.0.0)

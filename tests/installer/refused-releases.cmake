@@ -35,6 +35,8 @@ refused("release.ini: id: \"my game\" must be ASCII letters" release.ini
         "name=n\npublisher=p\nid=my game\nversion=1.0.0\n")
 refused("release.ini: version: \"1.x\" is not a version" release.ini
         "name=n\npublisher=p\nid=game\nversion=1.x\n")
+refused("release.ini: publisher: holds .*, which the installer cannot carry" release.ini
+        "name=n\npublisher=\${PRODUCT_NAME}\nid=game\nversion=1.0.0\n")
 set(sign -DSIGN_PASSWORD_FILE=${CERTIFICATES}/password.txt)
 refused("password is wrong" - "" -DSIGN_PFX=${CERTIFICATES}/code.pfx
         -DSIGN_PASSWORD_FILE=${WORK_DIR}/wrong-password.txt)

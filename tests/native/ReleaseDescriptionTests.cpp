@@ -37,6 +37,12 @@ const std::string kRequired =
 
 TEST(ReleaseDescription, AWholeDescriptionReadsWithItsDefaults) {
     auto minimal = Read("\xEF\xBB\xBF; a comment\r\n[release]\r\n" + kRequired);
+    // What the installer's compiler or CMake would read as their own is
+    // carried, apart from "${" and "$\"; a device name only names a device alone.
+    auto special = Read("name=CONIN $(x)$$;#'`@a@[[b]]{c}\npublisher=p \"q\" ;$ end\\\n"
+                        "id=a.b-c_1\nversion=1.0.0\n");
+    ASSERT_TRUE(std::holds_alternative<ReleaseDescription>(special));
+    EXPECT_EQ(std::get<ReleaseDescription>(special).publisher, "p \"q\" ;$ end\\");
     ASSERT_TRUE(std::holds_alternative<ReleaseDescription>(minimal));
     const auto& d = std::get<ReleaseDescription>(minimal);
     EXPECT_EQ(d.name, "示例游戏");
@@ -71,6 +77,17 @@ TEST(ReleaseDescription, EachBadValueStopsWithItsField) {
         {"name=游戏.\npublisher=p\nid=a\nversion=1.0.0\n", "name", "ends with a dot"},
         {"name=n\npublisher=p\nid=my game\nversion=1.0.0\n", "id", "must be ASCII letters"},
         {"name=n\npublisher=p\nid=游戏\nversion=1.0.0\n", "id", "must be ASCII letters"},
+        {"name=n\npublisher=p\nid=game.\nversion=1.0.0\n", "id", "must be ASCII letters"},
+        {"name=n\npublisher=p\nid=-game\nversion=1.0.0\n", "id", "must be ASCII letters"},
+        {"name=n\npublisher=p\nid=a._b\nversion=1.0.0\n", "id", "must be ASCII letters"},
+        {"name=n\npublisher=p\nid=COM0\nversion=1.0.0\n", "id", "keeps for a device"},
+        {"name=CONIN$\npublisher=p\nid=a\nversion=1.0.0\n", "name", "keeps for a device"},
+        {"name=conout$ .txt\npublisher=p\nid=a\nversion=1.0.0\n", "name", "keeps for a device"},
+        {"name=LPT\xC2\xB2\npublisher=p\nid=a\nversion=1.0.0\n", "name", "keeps for a device"},
+        {"name=a${b}\npublisher=p\nid=a\nversion=1.0.0\n", "name", "holds \"${\", which"},
+        {"name=n\npublisher=p$\\q\nid=a\nversion=1.0.0\n", "publisher", "holds \"$\\\""},
+        {kRequired + "copyright=${PUBLISHER}\n", "copyright", "cannot carry"},
+        {kRequired + "website=https://a/${x}\n", "website", "cannot carry"},
         {"name=n\npublisher=p\nid=a\nversion=1.x\n", "version", "\"1.x\" is not a version"},
         {"name=n\npublisher=p\nid=a\nversion=1.2.65536\n", "version", "is not a version"},
         {kRequired + "website=www.example.com\n", "website", "is not an http://"},

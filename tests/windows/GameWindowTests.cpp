@@ -9,9 +9,11 @@
 #include "SkinKeys.h"
 #include "EnterGameDlg.h"
 #include "FakeWebBrowser.h"
+#include "BrowserEvents.h"
 #include "GifPictures.h"
 #include "GameLayout.h"
 #include "HandleCounts.h"
+#include "Monitors.h"
 #include "MainDlg.h"
 #include "MessageBoxAnswerer.h"
 #include "Pixels.h"
@@ -29,9 +31,12 @@
 
 #include <gtest/gtest.h>
 
+#include <exdispid.h>
+
 #include <atomic>
 #include <cwchar>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <regex>
@@ -260,6 +265,78 @@ bool ChooseMenuItem(int position, std::vector<std::pair<UINT, std::string>>* ite
     return true;
 }
 
+// Sends a window WM_DPICHANGED as Windows does when a move takes it onto a
+// monitor of another DPI: once, during the move that brings the window to
+// `arrival`, suggesting that rectangle grown by the ratio of the DPIs from
+// its top-left corner.
+class CDpiCrossing {
+public:
+    CDpiCrossing(std::function<HWND()> window, const RECT& arrival, int fromDpi, int toDpi)
+        : m_window(std::move(window)), m_arrival(arrival), m_toDpi(toDpi) {
+        m_suggested = RECT{arrival.left, arrival.top,
+                           arrival.left + ScaleBy(arrival.right - arrival.left, toDpi, fromDpi),
+                           arrival.top + ScaleBy(arrival.bottom - arrival.top, toDpi, fromDpi)};
+        s_crossing = this;
+        m_hook = ::SetWindowsHookExA(WH_CALLWNDPROCRET, &CDpiCrossing::Hook, nullptr,
+                                     ::GetCurrentThreadId());
+    }
+    ~CDpiCrossing() {
+        ::UnhookWindowsHookEx(m_hook);
+        s_crossing = nullptr;
+    }
+    CDpiCrossing(const CDpiCrossing&) = delete;
+    CDpiCrossing& operator=(const CDpiCrossing&) = delete;
+
+    bool m_sent = false;
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        auto* call = reinterpret_cast<CWPRETSTRUCT*>(lParam);
+        CDpiCrossing* self = s_crossing;
+        if (code == HC_ACTION && self && !self->m_sent && call->message == WM_WINDOWPOSCHANGED &&
+            call->hwnd == self->m_window() && SameRect(WindowRect(call->hwnd), self->m_arrival)) {
+            self->m_sent = true;
+            ::SendMessageA(call->hwnd, WM_DPICHANGED, MAKEWPARAM(self->m_toDpi, self->m_toDpi),
+                           reinterpret_cast<LPARAM>(&self->m_suggested));
+        }
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    static inline CDpiCrossing* s_crossing = nullptr;
+    std::function<HWND()> m_window;
+    RECT m_arrival;
+    int m_toDpi;
+    RECT m_suggested{};
+    HHOOK m_hook = nullptr;
+};
+
+// The font the dialogs that initialise while GiveDialogsTheirFont is set
+// report as their own, as if the dialog manager had made it.
+HFONT g_dialogFont = nullptr;
+WNDPROC g_dialogProc = nullptr;
+
+LRESULT CALLBACK AnswerDialogFont(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_GETFONT)
+        return reinterpret_cast<LRESULT>(g_dialogFont);
+    return ::CallWindowProcA(g_dialogProc, window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK GiveDialogsTheirFont(int code, WPARAM wParam, LPARAM lParam) {
+    auto* call = reinterpret_cast<CWPSTRUCT*>(lParam);
+    char className[16] = {};
+    if (code == HC_ACTION && call->message == WM_INITDIALOG &&
+        ::GetClassNameA(call->hwnd, className, sizeof(className)) &&
+        lstrcmpA(className, "#32770") == 0)
+        g_dialogProc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
+            call->hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AnswerDialogFont)));
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// The rectangle a placement describes.
+RECT RectOf(const GameRect& place) {
+    return RECT{place.x, place.y, place.x + place.width, place.y + place.height};
+}
+
 // Every key the game window reads has a value of the test's: the store
 // keeps keys across loads, so a key one test sets must not leak into another.
 class GameWindowTest : public ::testing::Test {
@@ -306,6 +383,7 @@ protected:
         CConfigStore::Instance().Load();
         CEnterGameDlg game;
         game.m_gameUrl = "about:blank";
+        game.m_openDpi = m_openDpi;
         m_game = &game;
         size_t count = steps.size();
         steps.insert(steps.begin(), Until([&] { return game.IsWindowVisible() != FALSE; }));
@@ -359,7 +437,9 @@ protected:
                      &dialogFont);
         ::GetObjectA(reinterpret_cast<HFONT>(m_game->m_title.SendMessage(WM_GETFONT)),
                      sizeof(titleFont), &titleFont);
-        EXPECT_EQ(titleFont.lfHeight, ScaleBy(dialogFont.lfHeight, dpi, SystemDpi())) << dpi;
+        // The template's 9-point font, as the system makes it at that DPI.
+        EXPECT_EQ(titleFont.lfHeight, -::MulDiv(9, dpi, 72)) << dpi;
+        EXPECT_STREQ(titleFont.lfFaceName, dialogFont.lfFaceName);
         ExpectButtonsLaidOut(0, dpi);
     }
 
@@ -388,6 +468,8 @@ protected:
     TempDir m_dir;
     std::optional<ScopedCurrentDirectory> m_cwd;
     std::map<std::string, std::string> m_skin;
+    // The DPI of the login window's monitor, which the window opens on.
+    int m_openDpi = 0;
     CEnterGameDlg* m_game = nullptr;
 };
 
@@ -430,6 +512,7 @@ TEST(GameWindowTemplate, HoldsItsThirteenControlsAsLaidDown) {
     LOGFONTA font{};
     ::GetObjectA(reinterpret_cast<HFONT>(dialog.SendMessage(WM_GETFONT)), sizeof(font), &font);
     EXPECT_STREQ(font.lfFaceName, "MS Shell Dlg");
+    EXPECT_EQ(dialog.TemplateFontPoints(), 9);
 
     HWND child = ::GetWindow(dialog.m_hWnd, GW_CHILD);
     for (const Control& expected : controls) {
@@ -540,6 +623,108 @@ TEST_F(GameWindowTest, MovingToADisplayOfAnotherDpiLaysTheWindowOutAgainWhereSug
         EXPECT_TRUE(SameRect(WindowRect(m_game->m_hWnd), work));
         ExpectSkinLaidOut(192);
     })});
+}
+
+// The dialog is made on the primary monitor and moved onto the login
+// window's, at another DPI; Windows may tell it of the change during that
+// move or, as it is not shown yet, leave it to find out.
+TEST_F(GameWindowTest, DpiOnAMonitorOfAnotherDpiTheWindowIsPlacedOnceAndLaidOutForIt) {
+    const RECT placed = RectOf(InitialGamePlacement(MonitorHoldingRect({}).bounds));
+    m_openDpi = OtherDpi();
+    for (bool told : {true, false}) {
+        std::optional<CDpiCrossing> crossing;
+        if (told)
+            crossing.emplace([this] { return m_game ? m_game->m_hWnd : nullptr; }, placed,
+                             PrefixDpi(), m_openDpi);
+        RunGame({Do([&] {
+            EXPECT_EQ(crossing.has_value() && crossing->m_sent, told);
+            EXPECT_TRUE(SameRect(WindowRect(m_game->m_hWnd), placed)) << told;
+            ExpectSkinLaidOut(m_openDpi);
+        })});
+    }
+}
+
+// The dialog's font is made for the monitor the dialog is made on, which
+// need not be at the system's DPI (one at 125 % here).
+TEST_F(GameWindowTest, DpiTheTitlesFontIsTheTemplatesAtTheWindowsDpiWhereverTheDialogWasMade) {
+    LOGFONTA made{};
+    made.lfHeight = -::MulDiv(9, 120, 72);
+    lstrcpyA(made.lfFaceName, "MS Shell Dlg");
+    CFont madeAt125;
+    ASSERT_TRUE(madeAt125.CreateFontIndirect(made));
+    g_dialogFont = madeAt125;
+    for (int dpi : {PrefixDpi(), OtherDpi()}) {
+        m_openDpi = dpi;
+        HHOOK hook = ::SetWindowsHookExA(WH_CALLWNDPROC, &GiveDialogsTheirFont, nullptr,
+                                         ::GetCurrentThreadId());
+        RunGame({Do([&] {
+            ::UnhookWindowsHookEx(hook);
+            EXPECT_EQ(reinterpret_cast<HFONT>(m_game->SendMessage(WM_GETFONT)), g_dialogFont);
+            ExpectSkinLaidOut(dpi);
+        })});
+    }
+}
+
+TEST_F(GameWindowTest, DpiEveryNewPageIsZoomedForAWindowOpenedAtAnotherDpiThanTheSystems) {
+    m_openDpi = OtherDpi();
+    const int zoom = ScaleBy(100, m_openDpi, SystemDpi());
+    CFakeWebBrowser fake;
+    RunGame({Do([&] {
+        UseFakeBrowser(m_game->m_browser, fake);
+        for (const wchar_t* page : {L"about:blank#first", L"about:blank#second"}) {
+            EXPECT_EQ(FireFrameEvent(m_game->m_browser, DISPID_NAVIGATECOMPLETE2, &fake, page),
+                      S_OK);
+            EXPECT_EQ(FireFrameEvent(m_game->m_browser, DISPID_DOCUMENTCOMPLETE, &fake, page),
+                      S_OK);
+        }
+        EXPECT_EQ(fake.m_zooms, (std::vector<int>{zoom, zoom}));
+    })});
+}
+
+// The player moved the window in full screen onto a monitor of another DPI;
+// leaving full screen takes it back to its place on the first monitor.
+TEST_F(GameWindowTest, DpiLeavingFullScreenAcrossADpiChangeRestoresThePlaceAndNotTheMonitor) {
+    RunGame({Do([&] {
+        const RECT placed = WindowRect(m_game->m_hWnd);
+        ASSERT_TRUE(m_game->SetFullScreen(true));
+        RECT suggested{0, 0, 640, 480};
+        m_game->SendMessage(WM_DPICHANGED, MAKEWPARAM(OtherDpi(), OtherDpi()),
+                            reinterpret_cast<LPARAM>(&suggested));
+        EXPECT_TRUE(SameRect(WindowRect(m_game->m_hWnd), WindowRect(::GetDesktopWindow())));
+        CDpiCrossing crossing([this] { return m_game->m_hWnd; }, placed, OtherDpi(), PrefixDpi());
+        EXPECT_FALSE(m_game->SetFullScreen(false));
+        EXPECT_TRUE(crossing.m_sent);
+        EXPECT_FALSE(m_game->IsFullScreen());
+        EXPECT_TRUE(SameRect(WindowRect(m_game->m_hWnd), placed));
+        ExpectSkinLaidOut(PrefixDpi());
+    })});
+}
+
+TEST_F(GameWindowTest, DpiTheIconsHaveTheSystemsSizesForTheWindowsDpi) {
+    auto expectIconsFor = [&](int dpi) {
+        const SIZE big = IconSize(m_game->m_icons.Big()),
+                   small = IconSize(m_game->m_trayIcon.hIcon);
+        EXPECT_EQ(big.cx, ScaleToDpi(32, dpi)) << dpi;
+        EXPECT_EQ(big.cy, ScaleToDpi(32, dpi)) << dpi;
+        EXPECT_EQ(small.cx, ScaleToDpi(16, dpi)) << dpi;
+        EXPECT_EQ(small.cy, ScaleToDpi(16, dpi)) << dpi;
+    };
+    auto hideToTray = [&] {
+        m_game->SendMessage(WM_COMMAND, MAKEWPARAM(1014, BN_CLICKED),
+                            reinterpret_cast<LPARAM>(Button(1014)));
+    };
+    RunGame({
+        Do([&] {
+            hideToTray();
+            expectIconsFor(PrefixDpi());
+            m_game->ShowWindow(SW_SHOW);
+            RECT suggested{20, 20, 700, 500};
+            m_game->SendMessage(WM_DPICHANGED, MAKEWPARAM(120, 120),
+                                reinterpret_cast<LPARAM>(&suggested));
+            hideToTray();
+            expectIconsFor(120);
+        }),
+    });
 }
 
 TEST_F(GameWindowTest, OddNumbersInTheSkinReadAsAtoiReadsThem) {

@@ -31,3 +31,17 @@ int CountIcons() {
     }
     return count;
 }
+
+SIZE IconSize(HICON icon) {
+    ICONINFO info{};
+    BITMAP bitmap{};
+    if (!icon || !::GetIconInfo(icon, &info))
+        return SIZE{};
+    ::GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
+    if (info.hbmColor)
+        ::DeleteObject(info.hbmColor);
+    if (info.hbmMask)
+        ::DeleteObject(info.hbmMask);
+    // A mask without colour holds the image and its mask one above the other.
+    return SIZE{bitmap.bmWidth, info.hbmColor ? bitmap.bmHeight : bitmap.bmHeight / 2};
+}

@@ -4,5 +4,9 @@
 // names its slot, and a high word of 0 matches whatever generation the slot
 // is in.
 
+#include <windows.h>
+
 int CountGdiObjects();
 int CountIcons();
+// The size of an icon's image; empty for no icon.
+SIZE IconSize(HICON icon);

@@ -4,6 +4,7 @@
 #include "ConfigStore.h"
 #include "DisplayDpi.h"
 #include "DocHostUIHandler.h"
+#include "HandleCounts.h"
 #include "MainDlg.h"
 #include "PngFile.h"
 #include "ScriptCommands.h"
@@ -135,11 +136,24 @@ TEST(LoginWindowDpi, TheWindowAndEveryControlScaleWithTheDpiAndAgainOnAMoveToAno
         add(stem + "_height", control.place.bottom);
     }
     dir.Write("config.xml", config + "</config>");
+    ASSERT_TRUE(::CopyFileA(WinePath(CLIENT_SOURCE_DIR "/demo/data/main.ico").c_str(),
+                            dir.Write("data\\main.ico", "").c_str(), FALSE));
     ScopedCurrentDirectory cwd(dir.Path());
     CConfigStore::Instance().Load();
     CConfigStore::Instance().SetSkinFolder(dir.Path());
 
     CMainDlg login;
+    // Where the page was made inside its host; the host moves, the page with it.
+    RECT pageFirst{};
+    auto pagePlace = [&] {
+        RECT rect{};
+        ::GetWindowRect(login.Browser().m_wndBrowser.m_hWnd, &rect);
+        ::MapWindowPoints(nullptr, login.Browser().m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    };
+    auto iconSize = [&](WPARAM kind) {
+        return IconSize(reinterpret_cast<HICON>(login.Backdrop()->SendMessage(WM_GETICON, kind)));
+    };
     auto expectLaidOut = [&](int dpi) {
         auto scaled = [dpi](int length) { return ScaleToDpi(length, dpi); };
         RECT backdrop{}, content{};
@@ -158,6 +172,15 @@ TEST(LoginWindowDpi, TheWindowAndEveryControlScaleWithTheDpiAndAgainOnAMoveToAno
                                 scaled(place.top) + scaled(place.bottom)};
             EXPECT_TRUE(::EqualRect(&rect, &expected)) << control.stem << " at " << dpi;
         }
+        const RECT page = pagePlace();
+        const RECT scaledPage{ScaleBy(pageFirst.left, dpi, PrefixDpi()),
+                              ScaleBy(pageFirst.top, dpi, PrefixDpi()),
+                              ScaleBy(pageFirst.right, dpi, PrefixDpi()),
+                              ScaleBy(pageFirst.bottom, dpi, PrefixDpi())};
+        EXPECT_TRUE(::EqualRect(&page, &scaledPage)) << "page at " << dpi;
+        // The window's and the task bar's icons, at the system's sizes.
+        EXPECT_EQ(iconSize(ICON_BIG).cx, ScaleToDpi(32, dpi)) << dpi;
+        EXPECT_EQ(iconSize(ICON_SMALL).cx, ScaleToDpi(16, dpi)) << dpi;
         return backdrop;
     };
     // The move to another monitor: the window stays where the system suggests.
@@ -169,6 +192,11 @@ TEST(LoginWindowDpi, TheWindowAndEveryControlScaleWithTheDpiAndAgainOnAMoveToAno
         EXPECT_EQ(moved.left, 70);
         EXPECT_EQ(moved.top, 50);
     };
-    CSteps::Run(login, {[&] { expectLaidOut(PrefixDpi()); }, [&] { moveTo(192); },
-                        [&] { moveTo(120); }, [&] { moveTo(PrefixDpi()); }});
+    CSteps::Run(login, {[&] {
+                            pageFirst = pagePlace();
+                            // 20 pixels in from where the window was made.
+                            EXPECT_GE(pageFirst.left, ScaleToDpi(20, PrefixDpi()));
+                            expectLaidOut(PrefixDpi());
+                        },
+                        [&] { moveTo(192); }, [&] { moveTo(120); }, [&] { moveTo(PrefixDpi()); }});
 }

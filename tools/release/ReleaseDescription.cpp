@@ -75,16 +75,35 @@ std::string_view WithoutByteOrderMark(std::string_view text) {
     return text;
 }
 
+// Windows keeps these names for devices, with any extension and whatever the
+// case: a folder or file so named cannot be made.
 bool IsReservedDeviceName(std::string_view name) {
     std::string base = Lowered(name.substr(0, name.find('.')));
-    static constexpr std::array<std::string_view, 4> kDevices = {"con", "prn", "aux", "nul"};
+    while (!base.empty() && base.back() == ' ')
+        base.pop_back();
+    static constexpr std::array<std::string_view, 6> kDevices = {"con", "prn",    "aux",
+                                                                 "nul", "conin$", "conout$"};
     if (std::find(kDevices.begin(), kDevices.end(), base) != kDevices.end())
         return true;
-    return base.size() == 4 && (base.starts_with("com") || base.starts_with("lpt")) &&
-           base[3] >= '1' && base[3] <= '9';
+    if (!base.starts_with("com") && !base.starts_with("lpt"))
+        return false;
+    // COM0 to COM9 and COM¹, COM², COM³ (in UTF-8), the same for LPT.
+    const std::string_view number = std::string_view(base).substr(3);
+    return (number.size() == 1 && number[0] >= '0' && number[0] <= '9') || number == "\xC2\xB9" ||
+           number == "\xC2\xB2" || number == "\xC2\xB3";
 }
 
 using Check = std::optional<std::string>;
+
+// The installer's compiler reads "${" as the start of its own definitions
+// and "$\" as an escape wherever a text is written in its script, whatever
+// the quoting: no text can carry them unchanged (any other "$" is carried).
+Check InstallerSequenceProblem(std::string_view value) {
+    for (std::string_view sequence : {"${", "$\\"})
+        if (value.find(sequence) != std::string_view::npos)
+            return "holds " + Quoted(sequence) + ", which the installer cannot carry unchanged";
+    return std::nullopt;
+}
 
 Check TextProblem(std::string_view value, size_t longest) {
     if (value.empty())
@@ -92,6 +111,8 @@ Check TextProblem(std::string_view value, size_t longest) {
     if (std::any_of(value.begin(), value.end(),
                     [](char c) { return static_cast<unsigned char>(c) < 0x20; }))
         return "holds a control character";
+    if (Check problem = InstallerSequenceProblem(value))
+        return problem;
     if (CharacterCount(value) > longest)
         return "is longer than " + std::to_string(longest) + " characters";
     return std::nullopt;
@@ -112,13 +133,17 @@ Check FolderNameProblem(std::string_view name) {
     return std::nullopt;
 }
 
+// Letters and digits, a separator only between two of them: "game." would
+// name its program "game..exe".
 Check IdProblem(std::string_view id) {
     if (Check problem = TextProblem(id, kLongestId))
         return problem;
-    const bool allowed = std::all_of(id.begin(), id.end(), [](char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '_';
-    });
-    if (!allowed || !std::isalnum(static_cast<unsigned char>(id.front())))
+    const auto isAlnum = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; };
+    bool allowed = isAlnum(id.front()) && isAlnum(id.back());
+    for (size_t i = 0; allowed && i < id.size(); ++i)
+        allowed = isAlnum(id[i]) ||
+                  ((id[i] == '.' || id[i] == '-' || id[i] == '_') && isAlnum(id[i + 1]));
+    if (!allowed)
         return Quoted(id) +
                " must be ASCII letters and digits, with \".\", \"-\" or \"_\" between them: it "
                "names the uninstall entry and the release's files";
@@ -155,7 +180,7 @@ Check WebsiteProblem(std::string_view address) {
     for (std::string_view scheme : {"http://", "https://"})
         if (lowered.starts_with(scheme) && address.size() > scheme.size() &&
             address.find_first_of(" \t\"") == std::string_view::npos)
-            return std::nullopt;
+            return InstallerSequenceProblem(address);
     return Quoted(address) + " is not an http:// or https:// address";
 }
 
