@@ -47,8 +47,9 @@ public:
     int Factor() const { return m_factor; }
     // Its size at `dpi`: its own times dpi / (96 x factor), rounded.
     SIZE SizeForDpi(int dpi) const;
-    // The image at `dpi`: itself where that is its own size, otherwise scaled
-    // on the first call for that DPI and kept. Null without an image.
+    // The image at `dpi`: itself at its own DPI (96 x factor), otherwise
+    // scaled from its own size to SizeForDpi on the first call for that DPI
+    // and kept. Null without an image.
     HBITMAP ForDpi(int dpi);
     // The whole image stretched to `size`, made on the first call for that
     // size and kept. Null without an image.
