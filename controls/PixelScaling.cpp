@@ -328,7 +328,14 @@ void Filter(const PixelBlock& from, const PixelBlock& to, const AxisFilter& acro
         FilterRows(from, to, across, down, 0, to.height);
         return;
     }
-    FilterRows(from, to, across, down, 0, middle);
+    // The second half reads and writes what the caller owns: it ends before
+    // this returns, even when the first half fails.
+    try {
+        FilterRows(from, to, across, down, 0, middle);
+    } catch (...) {
+        half.join();
+        throw;
+    }
     half.join();
 }
 
