@@ -170,6 +170,12 @@ std::vector<std::uint8_t> StandaloneGif(GifData data, std::size_t screenEnd,
     return gif;
 }
 
+// A plain-text extension has no table of its own.
+bool HasColourTable(GifData data, const GifScreen& screen, const FrameBlocks& blocks) {
+    return screen.colourTableBytes > 0 ||
+           (KindAt(data, blocks.image) == BlockKind::Image && (data[blocks.image + 9] & 0x80));
+}
+
 GifFrame CutFrame(GifData data, const GifScreen& screen, const FrameBlocks& blocks) {
     GifFrame frame;
     frame.standaloneGif = StandaloneGif(data, kScreenEnd + screen.colourTableBytes, blocks);
@@ -203,8 +209,23 @@ std::size_t CountGifFrames(GifData data) {
         return 0;
     std::size_t pos = kScreenEnd + screen->colourTableBytes;
     std::size_t count = 0;
-    while (count < kMaxGifFrames && NextFrame(data, pos))
-        ++count;
+    while (count < kMaxGifFrames) {
+        std::optional<FrameBlocks> blocks = NextFrame(data, pos);
+        if (!blocks)
+            break;
+        count += HasColourTable(data, *screen, *blocks) ? 1 : 0;
+    }
+    return count;
+}
+
+std::size_t CountGifFramesWithoutColourTable(GifData data) {
+    std::optional<GifScreen> screen = ReadGifScreen(data);
+    if (!screen)
+        return 0;
+    std::size_t pos = kScreenEnd + screen->colourTableBytes;
+    std::size_t count = 0;
+    while (std::optional<FrameBlocks> blocks = NextFrame(data, pos))
+        count += HasColourTable(data, *screen, *blocks) ? 0 : 1;
     return count;
 }
 
@@ -218,7 +239,8 @@ std::vector<GifFrame> CutGifFrames(GifData data) {
         std::optional<FrameBlocks> blocks = NextFrame(data, pos);
         if (!blocks)
             break;
-        frames.push_back(CutFrame(data, *screen, *blocks));
+        if (HasColourTable(data, *screen, *blocks))
+            frames.push_back(CutFrame(data, *screen, *blocks));
     }
     return frames;
 }

@@ -2,6 +2,7 @@
 
 #include "BitmapFile.h"
 #include "DisplayDpi.h"
+#include "ImageFileCheck.h"
 #include "GameLayout.h"
 #include "MainDlg.h"
 #include "MinimisedIcon.h"
@@ -159,8 +160,7 @@ void ShowGameWindow(const std::string& url, CMainDlg& login) {
 }
 
 CEnterGameDlg::CEnterGameDlg() : CDialog(kTemplateId, nullptr) {
-    m_hIcon = static_cast<HICON>(
-        ::LoadImageA(nullptr, "data\\main.ico", IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
+    m_hIcon = LoadIconFile("data\\main.ico");
 }
 
 CEnterGameDlg::~CEnterGameDlg() {

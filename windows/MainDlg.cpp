@@ -3,6 +3,7 @@
 #include "ConfigStore.h"
 #include "DisplayDpi.h"
 #include "EnterGameDlg.h"
+#include "ImageFileCheck.h"
 #include "MinimisedIcon.h"
 #include "SkinSettings.h"
 #include "TextConversion.h"
@@ -24,8 +25,7 @@ std::wstring BackdropImagePath() {
 } // namespace
 
 CMainDlg::CMainDlg() : CImgWnd(BackdropImagePath()) {
-    m_hIcon = static_cast<HICON>(
-        ::LoadImageA(nullptr, "data\\main.ico", IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
+    m_hIcon = LoadIconFile("data\\main.ico");
 }
 
 CMainDlg::~CMainDlg() {

@@ -3,6 +3,7 @@
 #include "BitmapFile.h"
 #include "DisplayDpi.h"
 #include "DpiScale.h"
+#include "ImageFileCheck.h"
 #include "ImgWnd.h"
 #include "TextConversion.h"
 
@@ -13,10 +14,6 @@ namespace {
 
 // Posted to itself once shown, to put the content window back on top.
 constexpr UINT kRaiseContent = WM_USER + 0x100;
-
-HICON LoadIconFile(const char* path) {
-    return static_cast<HICON>(::LoadImageA(nullptr, path, IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
-}
 
 using UpdateLayeredWindowFn = BOOL(WINAPI*)(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF,
                                             BLENDFUNCTION*, DWORD);
