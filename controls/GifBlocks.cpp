@@ -185,6 +185,22 @@ GifFrame CutFrame(GifData data, const GifScreen& screen, const FrameBlocks& bloc
     return frame;
 }
 
+// The frames with a colour table, or those without one, up to `most`.
+std::size_t CountFrames(GifData data, bool withColourTable, std::size_t most) {
+    std::optional<GifScreen> screen = ReadGifScreen(data);
+    if (!screen)
+        return 0;
+    std::size_t pos = kScreenEnd + screen->colourTableBytes;
+    std::size_t count = 0;
+    while (count < most) {
+        std::optional<FrameBlocks> blocks = NextFrame(data, pos);
+        if (!blocks)
+            break;
+        count += HasColourTable(data, *screen, *blocks) == withColourTable ? 1 : 0;
+    }
+    return count;
+}
+
 } // namespace
 
 bool IsGif(GifData data) {
@@ -204,29 +220,11 @@ std::optional<GifScreen> ReadGifScreen(GifData data) {
 }
 
 std::size_t CountGifFrames(GifData data) {
-    std::optional<GifScreen> screen = ReadGifScreen(data);
-    if (!screen)
-        return 0;
-    std::size_t pos = kScreenEnd + screen->colourTableBytes;
-    std::size_t count = 0;
-    while (count < kMaxGifFrames) {
-        std::optional<FrameBlocks> blocks = NextFrame(data, pos);
-        if (!blocks)
-            break;
-        count += HasColourTable(data, *screen, *blocks) ? 1 : 0;
-    }
-    return count;
+    return CountFrames(data, true, kMaxGifFrames);
 }
 
 std::size_t CountGifFramesWithoutColourTable(GifData data) {
-    std::optional<GifScreen> screen = ReadGifScreen(data);
-    if (!screen)
-        return 0;
-    std::size_t pos = kScreenEnd + screen->colourTableBytes;
-    std::size_t count = 0;
-    while (std::optional<FrameBlocks> blocks = NextFrame(data, pos))
-        count += HasColourTable(data, *screen, *blocks) ? 0 : 1;
-    return count;
+    return CountFrames(data, false, SIZE_MAX);
 }
 
 std::vector<GifFrame> CutGifFrames(GifData data) {
