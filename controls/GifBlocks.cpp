@@ -170,6 +170,12 @@ std::vector<std::uint8_t> StandaloneGif(GifData data, std::size_t screenEnd,
     return gif;
 }
 
+// A plain-text extension has no table of its own.
+bool HasColourTable(GifData data, const GifScreen& screen, const FrameBlocks& blocks) {
+    return screen.colourTableBytes > 0 ||
+           (KindAt(data, blocks.image) == BlockKind::Image && (data[blocks.image + 9] & 0x80));
+}
+
 GifFrame CutFrame(GifData data, const GifScreen& screen, const FrameBlocks& blocks) {
     GifFrame frame;
     frame.standaloneGif = StandaloneGif(data, kScreenEnd + screen.colourTableBytes, blocks);
@@ -177,6 +183,22 @@ GifFrame CutFrame(GifData data, const GifScreen& screen, const FrameBlocks& bloc
         ReadTiming(data, *blocks.graphicControl, frame);
     ReadRectangle(data, blocks.image, screen, frame);
     return frame;
+}
+
+// The frames with a colour table, or those without one, up to `most`.
+std::size_t CountFrames(GifData data, bool withColourTable, std::size_t most) {
+    std::optional<GifScreen> screen = ReadGifScreen(data);
+    if (!screen)
+        return 0;
+    std::size_t pos = kScreenEnd + screen->colourTableBytes;
+    std::size_t count = 0;
+    while (count < most) {
+        std::optional<FrameBlocks> blocks = NextFrame(data, pos);
+        if (!blocks)
+            break;
+        count += HasColourTable(data, *screen, *blocks) == withColourTable ? 1 : 0;
+    }
+    return count;
 }
 
 } // namespace
@@ -198,14 +220,11 @@ std::optional<GifScreen> ReadGifScreen(GifData data) {
 }
 
 std::size_t CountGifFrames(GifData data) {
-    std::optional<GifScreen> screen = ReadGifScreen(data);
-    if (!screen)
-        return 0;
-    std::size_t pos = kScreenEnd + screen->colourTableBytes;
-    std::size_t count = 0;
-    while (count < kMaxGifFrames && NextFrame(data, pos))
-        ++count;
-    return count;
+    return CountFrames(data, true, kMaxGifFrames);
+}
+
+std::size_t CountGifFramesWithoutColourTable(GifData data) {
+    return CountFrames(data, false, SIZE_MAX);
 }
 
 std::vector<GifFrame> CutGifFrames(GifData data) {
@@ -218,7 +237,8 @@ std::vector<GifFrame> CutGifFrames(GifData data) {
         std::optional<FrameBlocks> blocks = NextFrame(data, pos);
         if (!blocks)
             break;
-        frames.push_back(CutFrame(data, *screen, *blocks));
+        if (HasColourTable(data, *screen, *blocks))
+            frames.push_back(CutFrame(data, *screen, *blocks));
     }
     return frames;
 }

@@ -5,6 +5,8 @@
 // and disposal are read here, since the decoder does not report them.
 // Portable on purpose (bytes in, bytes out), so it is also fuzzed natively.
 // Every read is bounds-checked: malformed input gives fewer frames, never more.
+// A frame without a colour table, neither the screen's nor its own, is never
+// a frame: decoders read its palette without looking whether there is one.
 
 #include <cstddef>
 #include <cstdint>
@@ -49,9 +51,11 @@ bool IsGif(GifData data);
 // Empty when the data is no GIF, is shorter than the logical screen
 // descriptor, or ends inside the global colour table.
 std::optional<GifScreen> ReadGifScreen(GifData data);
-// The frames (image or plain-text blocks) the walk reaches before the
-// trailer, an unknown block or a block that runs off the end; at most
-// kMaxGifFrames.
+// The frames (image or plain-text blocks) with a colour table that the walk
+// reaches before the trailer, an unknown block or a block that runs off the
+// end; at most kMaxGifFrames.
 std::size_t CountGifFrames(GifData data);
+// The frames the walk reaches, however many, that have no colour table.
+std::size_t CountGifFramesWithoutColourTable(GifData data);
 // The same frames as CountGifFrames counts, cut out.
 std::vector<GifFrame> CutGifFrames(GifData data);

@@ -1,6 +1,7 @@
 #include "PictureEx.h"
 
 #include "DpiScale.h"
+#include "ImageCheck.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -91,6 +92,10 @@ BOOL CPictureEx::LoadFromMemory(HGLOBAL memory, DWORD size) {
     // Never read past the block, whatever size the caller names.
     m_dataSize = static_cast<DWORD>(std::min<SIZE_T>(size, ::GlobalSize(memory)));
     GifData bytes(data, m_dataSize);
+    if (ImageFileProblem(bytes)) {
+        ::GlobalUnlock(memory);
+        return FALSE;
+    }
     BOOL loaded = FALSE;
     if (IsGif(bytes)) {
         m_isGif = TRUE;

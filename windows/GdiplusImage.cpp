@@ -1,5 +1,6 @@
 #include "GdiplusImage.h"
 
+#include "ImageFileCheck.h"
 #include "PngHeader.h"
 
 #include <gdiplus.h>
@@ -51,7 +52,9 @@ bool PeekImageSize(const std::wstring& path, UINT* width, UINT* height) {
 } // namespace
 
 bool CGdiplusImage::ReadSize(const std::wstring& path, UINT* width, UINT* height) {
-    return PeekPngSize(path, width, height) || PeekImageSize(path, width, height);
+    // The decoders trust the headers of the files they open.
+    return PeekPngSize(path, width, height) ||
+           (!ImageFileProblemAt(path) && PeekImageSize(path, width, height));
 }
 
 CGdiplusImage::~CGdiplusImage() {

@@ -19,7 +19,8 @@ public:
     CGdiplusImage(const CGdiplusImage&) = delete;
     CGdiplusImage& operator=(const CGdiplusImage&) = delete;
 
-    // Loads the file; false (and no image) when it is missing, undecodable or too large.
+    // Loads the file; false (and no image) when it is missing, undecodable,
+    // too large or fails the image check (ImageCheck.h).
     bool Load(const std::wstring& path);
     void Free();
     bool IsLoaded() const { return m_image != nullptr; }
@@ -35,7 +36,7 @@ public:
     bool ReadPremultiplied(const PixelBlock& to) const;
 
     // The pixel size the file's header gives, without decoding the pixels;
-    // false when no decoder reads it.
+    // false when no decoder reads it or the file fails the image check.
     static bool ReadSize(const std::wstring& path, UINT* width, UINT* height);
     // The largest side accepted, in pixels.
     static constexpr UINT kMaxSide = 8192;

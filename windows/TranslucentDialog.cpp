@@ -4,6 +4,7 @@
 #include "DisplayDpi.h"
 #include "GdiplusImage.h"
 #include "DpiScale.h"
+#include "ImageFileCheck.h"
 #include "ImgWnd.h"
 #include "TextConversion.h"
 

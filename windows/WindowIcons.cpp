@@ -1,13 +1,14 @@
 #include "WindowIcons.h"
 
 #include "DisplayDpi.h"
+#include "ImageFileCheck.h"
 
 namespace {
 
-// The image of the file nearest to `size`, scaled to it; null without the file.
+// The image of the file nearest to `size`, scaled to it; null without the
+// file, or when it is not an icon the system's loader can be trusted with.
 HICON LoadIconOfSize(const SIZE& size) {
-    return static_cast<HICON>(
-        ::LoadImageA(nullptr, "data\\main.ico", IMAGE_ICON, size.cx, size.cy, LR_LOADFROMFILE));
+    return LoadIconFile("data\\main.ico", size.cx, size.cy);
 }
 
 bool SameSize(const SIZE& a, const SIZE& b) {

@@ -5,6 +5,7 @@
 #include "PictureEx.h"
 
 #include "GifPictures.h"
+#include "HostileImages.h"
 #include "Pixels.h"
 #include "TempDir.h"
 #include "TestParent.h"
@@ -387,6 +388,36 @@ TEST_F(PictureExTest, MalformedGifsNeitherCrashNorHang) {
     std::string still = AsString(GifScreen(4, 4) + good + Trailer());
     EXPECT_TRUE(Load(still, static_cast<DWORD>(still.size()) + 1000000));
     EXPECT_FALSE(m_control.LoadFromMemory(nullptr, 100));
+}
+
+// Each of these crashed the platform's decoders; frames with their own table play.
+TEST_F(PictureExTest, FilesTheDecodersCannotBeTrustedWithAreRefusedBeforeDecoding) {
+    const std::string bitmap = BmpFile({{kGifRed, kGifBlue}, {kGifBlue, kGifRed}});
+    const struct {
+        const char* what;
+        std::string file;
+        BOOL loads;
+    } files[] = {
+        {"a GIF of one frame without colour tables", AsString(GifWithoutColourTables(1)), FALSE},
+        {"a GIF of frames without colour tables", AsString(GifWithoutColourTables(3)), FALSE},
+        {"an icon whose entry wraps 32 bits", IconWithWrappingEntry(), FALSE},
+        {"a bitmap cut short", bitmap.substr(0, bitmap.size() - 4), FALSE},
+        {"a bitmap", bitmap, TRUE},
+    };
+    for (const auto& file : files) {
+        EXPECT_EQ(Load(file.file), file.loads) << file.what;
+        EXPECT_FALSE(m_control.IsAnimating()) << file.what;
+    }
+    Bytes localTables = GifWithoutColourTables(0);
+    localTables.pop_back(); // the trailer
+    for (int index : {0, 1}) {
+        Bytes image = GifImage(0, 0, 8, 8, index);
+        image[9] = 0x81; // a table of its own, of four colours
+        image.insert(image.begin() + 10, 12, 0x7F);
+        localTables += GraphicControl(10, 0) + image;
+    }
+    EXPECT_TRUE(Load(localTables + Trailer()));
+    EXPECT_EQ(2u, m_control.GetFrameCount());
 }
 
 TEST_F(PictureExTest, TenThousandFramesAreCapped) {

@@ -162,3 +162,17 @@ TEST(GifBlocks, FrameCountIsCapped) {
 }
 
 } // namespace
+
+// Decoders read the palette of a frame without looking whether there is one.
+TEST(GifBlocks, FrameWithoutAnyColourTableIsNoFrame) {
+    const Bytes bare = Image(0, 0, 1, 1), local = Image(0, 0, 1, 1, 0);
+    Bytes gif =
+        Header(1, 1, -1) + bare + GraphicControl(5, 0) + local + PlainText() + bare + Trailer();
+    EXPECT_EQ(1u, Count(gif));
+    EXPECT_EQ(3u, CountGifFramesWithoutColourTable(GifData(gif)));
+    std::vector<GifFrame> frames = Cut(gif);
+    ASSERT_EQ(1u, frames.size());
+    EXPECT_EQ(Header(1, 1, -1) + GraphicControl(5, 0) + local + Trailer(), frames[0].standaloneGif);
+    // With the file's table, every frame has one.
+    EXPECT_EQ(0u, CountGifFramesWithoutColourTable(GifData(Header(1, 1) + bare + PlainText())));
+}

@@ -3,9 +3,11 @@
 // findings, not crashes.
 
 #include "ChildProcess.h"
+#include "HostileImages.h"
 #include "PngFile.h"
 #include "SkinChecker.h"
 #include "TempDir.h"
+#include "TextConversion.h"
 
 #include <gtest/gtest.h>
 
@@ -130,6 +132,17 @@ const std::vector<BrokenSkin>& BrokenSkins() {
         {"ending inside a comment",
          [](SkinCopy& s) { s.Config().resize(s.Config().find("<!-- Game window") + 20); },
          {{E, "-", "is not well-formed XML"}}},
+        // An XML reader once read such a file for ever.
+        {"UTF-16 of an odd length",
+         [](SkinCopy& s) {
+             s.Replace("encoding=\"UTF-8\"", "encoding=\"UTF-16\"");
+             const std::wstring text = ToWide(s.Config(), CP_UTF8);
+             const std::string bytes(reinterpret_cast<const char*>(text.data()),
+                                     text.size() * sizeof(wchar_t));
+             s.Dir().Write("config.xml", "\xFF\xFE" + bytes.substr(0, bytes.size() / 2 | 1));
+         },
+         {{E, "-", "is not well-formed XML"}},
+         false},
         {"a DOCTYPE",
          [](SkinCopy& s) {
              s.Replace("<config>", "<!DOCTYPE config [<!ENTITY a \"b\">]><config>");
@@ -203,6 +216,32 @@ const std::vector<BrokenSkin>& BrokenSkins() {
         {"a picture that does not decode",
          [](SkinCopy& s) { s.Dir().Write("data\\game_pic.gif", "GIF89a\x01"); },
          {{E, "game_gamepic_normal", "cannot be decoded"}}},
+        // Files that crashed the decoders are refused before they reach one.
+        {"a picture GIF without colour tables",
+         [](SkinCopy& s) {
+             s.Dir().Write("data\\game_pic.gif", AsString(GifWithoutColourTables(3)));
+         },
+         {{E, "game_gamepic_normal",
+           "is a GIF with a frame that has no colour table, neither the file's nor its own: the "
+           "client does not load it, so no picture is shown"}}},
+        {"a backdrop GIF without colour tables",
+         [](SkinCopy& s) {
+             s.Dir().Write("data\\login_bg.png", AsString(GifWithoutColourTables(1)));
+         },
+         {{E, "login_bg", "is a GIF with a frame that has no colour table"}}},
+        {"an icon as the picture whose entry wraps",
+         [](SkinCopy& s) { s.Dir().Write("data\\game_pic.gif", IconWithWrappingEntry()); },
+         {{E, "game_gamepic_normal", "data\\game_pic.gif is an icon cut short: the client"}}},
+        {"a bitmap cut short as the picture",
+         [](SkinCopy& s) {
+             s.Dir().Write("data\\pic.bmp", BitmapFile(8, 8).substr(0, 100));
+             s.Set("game_gamepic_normal", "pic.bmp");
+         },
+         {{E, "game_gamepic_normal", "is truncated or its headers are not consistent"}}},
+        {"an icon whose entry wraps",
+         [](SkinCopy& s) { s.Dir().Write("data\\main.ico", IconWithWrappingEntry()); },
+         {{E, "data\\main.ico",
+           "is an icon cut short: the client does not load it, so the windows have no icon"}}},
         {"a backdrop without alpha",
          [](SkinCopy& s) { s.Set("login_bg", "game_bg.bmp"); },
          {{E, "login_bg", "has no alpha channel"},

@@ -2,6 +2,7 @@
 // real layered windows under the X server.
 
 #include "GdiplusImage.h"
+#include "HostileImages.h"
 #include "ImgWnd.h"
 #include "Pixels.h"
 #include "PngFile.h"
@@ -203,8 +204,12 @@ TEST_F(BackdropTest, MissingUndecodableOrHugeImagePushesNothingButTheContentStil
     // Decodable, and one pixel wider than the largest side accepted.
     ASSERT_TRUE(WritePng(m_dir.PathOf("huge.png"), CGdiplusImage::kMaxSide + 1, 1,
                          [](int, int) { return kOpaqueRed; }));
+    // Files that crashed the decoders.
+    m_dir.Write("no-colours.gif", AsString(GifWithoutColourTables(1)));
+    m_dir.Write("wrapping.ico", IconWithWrappingEntry());
     SIZE unsized{}; // as the template makes it, without an image: the first's
-    for (const char* name : {"missing.png", "truncated.png", "huge.png"}) {
+    for (const char* name :
+         {"missing.png", "truncated.png", "huge.png", "no-colours.gif", "wrapping.ico"}) {
         CTestContent content(ToWide(m_dir.PathOf(name), CP_ACP));
         SIZE backdrop{};
         bool contentVisible = false;

@@ -14,6 +14,7 @@
 #include "GameLayout.h"
 #include "HandleCounts.h"
 #include "Monitors.h"
+#include "HostileImages.h"
 #include "MainDlg.h"
 #include "MessageBoxAnswerer.h"
 #include "Pixels.h"
@@ -773,6 +774,22 @@ TEST_F(GameWindowTest, WithoutSkinKeysOrBackgroundTheWindowStillOpensUnpainted) 
         CScreenShot band(ScreenClientArea(m_game->m_hWnd));
         EXPECT_EQ(band.At(width / 2, 28), ::GetSysColor(COLOR_BTNFACE));
     })});
+}
+
+// Files that crashed the decoders leave the window without its picture and icon.
+TEST_F(GameWindowTest, APictureOrIconTheDecodersCannotTakeLeavesTheWindowWithoutThem) {
+    m_dir.Write("data\\main.ico", IconWithWrappingEntry());
+    m_skin["game_gamepic_normal"] = "pic.gif";
+    for (const std::string& picture :
+         {AsString(GifWithoutColourTables(1)), AsString(GifWithoutColourTables(3)),
+          IconWithWrappingEntry()}) {
+        m_dir.Write("data\\pic.gif", picture);
+        RunGame({Do([&] {
+            EXPECT_TRUE(SameRect(ChildRect(m_game->m_gamePic.m_hWnd), RECT{4, 4, 6, 24}));
+            EXPECT_EQ(m_game->m_icons.Big(), nullptr);
+            EXPECT_EQ(m_game->m_icons.Small(), nullptr);
+        })});
+    }
 }
 
 TEST_F(GameWindowTest, TheLoginPageOpensTheGameWindowAndItsPageDrivesIt) {

@@ -1,5 +1,7 @@
 #include "ReleaseDescription.h"
 
+#include "IconCheck.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -351,13 +353,6 @@ private:
     ReleaseProblem m_problem;
 };
 
-std::uint32_t Read32(std::string_view bytes, size_t at) {
-    std::uint32_t value = 0;
-    for (size_t i = 0; i < 4; ++i)
-        value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
-    return value;
-}
-
 } // namespace
 
 std::string ReleaseVersion::Text() const {
@@ -377,24 +372,10 @@ std::string FormatReleaseProblem(const ReleaseProblem& problem) {
 }
 
 std::optional<std::string> IconFileProblem(std::string_view bytes) {
-    constexpr size_t kHeader = 6, kEntry = 16;
     if (bytes.starts_with("\x89PNG"))
         return "is a PNG image, not an icon (.ico)";
     if (bytes.starts_with("BM"))
         return "is a BMP bitmap, not an icon (.ico)";
-    if (bytes.size() < kHeader || bytes.substr(0, 4) != std::string_view("\0\0\1\0", 4))
-        return "is not an icon (.ico)";
-    const size_t count = static_cast<unsigned char>(bytes[4]) |
-                         static_cast<size_t>(static_cast<unsigned char>(bytes[5])) << 8;
-    if (count == 0)
-        return "is an icon without images";
-    if (bytes.size() < kHeader + count * kEntry)
-        return "is an icon cut short";
-    for (size_t i = 0; i < count; ++i) {
-        const size_t entry = kHeader + i * kEntry;
-        const std::uint64_t size = Read32(bytes, entry + 8), offset = Read32(bytes, entry + 12);
-        if (size == 0 || offset < kHeader + count * kEntry || offset + size > bytes.size())
-            return "is an icon cut short";
-    }
-    return std::nullopt;
+    return IconProblem(
+        std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
 }

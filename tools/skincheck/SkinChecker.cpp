@@ -5,6 +5,7 @@
 #include "Gdi.h"
 #include "GameLayout.h"
 #include "GdiplusImage.h"
+#include "ImageFileCheck.h"
 #include "PictureEx.h"
 #include "ReleaseDescription.h"
 #include "TextConversion.h"
@@ -460,6 +461,8 @@ void CSkinChecker::CheckPicture(const SkinKey& key, const std::string& path, Fil
                 Effect(key, twice));
         return;
     }
+    if (RefusedByImageCheck(key, path, twice))
+        return;
     CHiddenPicture hidden;
     if (!hidden.Picture().m_hWnd)
         Add(Severity::Warning, key.name,
@@ -468,7 +471,17 @@ void CSkinChecker::CheckPicture(const SkinKey& key, const std::string& path, Fil
         Add(Severity::Error, key.name, path + " cannot be decoded: " + Effect(key, twice));
 }
 
+bool CSkinChecker::RefusedByImageCheck(const SkinKey& key, const std::string& path, bool twice) {
+    const std::optional<std::string> problem = ImageFileProblemAt(ToWide(path, CP_ACP));
+    if (problem)
+        Add(Severity::Error, key.name,
+            path + " " + *problem + ": the client does not load it, so " + Effect(key, twice));
+    return problem.has_value();
+}
+
 void CSkinChecker::CheckBackdrop(const SkinKey& key, const std::string& path, bool twice) {
+    if (RefusedByImageCheck(key, path, twice))
+        return;
     const std::wstring widePath = ToWide(path, CP_ACP);
     CGdiplusImage image;
     if (!image.Load(widePath)) {
@@ -575,6 +588,9 @@ void CSkinChecker::CheckIcon() {
     else if (kind != FileKind::Icon)
         Add(Severity::Warning, path,
             std::string("is ") + NameOf(kind) + ", not an icon: the windows have no icon");
+    else if (const std::optional<std::string> problem = ImageFileProblemAt(ToWide(path, CP_ACP)))
+        Add(Severity::Error, path,
+            *problem + ": the client does not load it, so the windows have no icon");
 }
 
 // The release description, read as the release tool reads it: its first

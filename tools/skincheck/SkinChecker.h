@@ -44,6 +44,8 @@ private:
     void CheckPicture(const SkinKey& key, const std::string& path, FileKind kind, bool twice);
     // What players see when the image at hand cannot be shown.
     static std::string Effect(const SkinKey& key, bool twice);
+    // Reports what the client's image check refuses in the file; whether it does.
+    bool RefusedByImageCheck(const SkinKey& key, const std::string& path, bool twice);
     void CheckBackdrop(const SkinKey& key, const std::string& path, bool twice);
     void CheckLoginLayout();
     void CheckGameLayout();
