@@ -1,17 +1,18 @@
-// Any bytes through the bitmap check, against a model of where the system's
-// loader reads a .bmp file: the file header, the bitmap header, the colour
-// masks and table (and the byte after them), and the pixel rows at bfOffBits
-// or, for 0, right after the table. When the check accepts a file, every
-// byte the model reads lies inside it; when it refuses one, the model would
-// read past its end or finds the header invalid. The check also decides the
-// same from the headers and the size alone.
+// Any bytes through the bitmap check, against a plain reading of the .bmp
+// format: the file header, the bitmap header (core, info, V2 to V5), the
+// colour masks a bit-field image with an info header has after it, the colour
+// table, and the pixel rows at bfOffBits, each row padded to 4 bytes, or as
+// many bytes as biSizeImage says for RLE. The reading says a file is
+// incomplete only where the format leaves no doubt about a byte it needs, and
+// well-formed only where the format is followed to the letter. A file the
+// check accepts must not be incomplete; a well-formed file that holds all it
+// needs must be accepted. The check also decides the same from the headers
+// and the size alone.
 
 #include "BitmapCheck.h"
 
 #include <cstdint>
 #include <cstdlib>
-#include <optional>
-#include <vector>
 
 namespace {
 
@@ -20,89 +21,112 @@ void Require(bool condition) {
         std::abort();
 }
 
-struct Range {
-    std::uint64_t from;
-    std::uint64_t length;
-};
-
-// Little-endian fields, read only where the model already knows they exist.
-std::uint64_t Field(const std::uint8_t* data, std::uint64_t at, int bytes) {
+std::uint64_t Little(const std::uint8_t* data, std::size_t at, int bytes) {
     std::uint64_t value = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        value = value << 8 | data[at + i];
+    for (int i = 0; i < bytes; ++i)
+        value |= std::uint64_t{data[at + i]} << (8 * i);
     return value;
 }
 
-// The ranges the loader reads, in order, as long as each one it needs in
-// order to go on lies inside the file; nothing when the header is invalid.
-// `inside` tells whether they all do.
-std::optional<std::vector<Range>> LoaderReads(const std::uint8_t* data, std::uint64_t size,
-                                              bool& inside) {
-    std::vector<Range> reads;
-    auto read = [&](std::uint64_t from, std::uint64_t length) {
-        reads.push_back({from, length});
-        return from + length <= size;
-    };
-    inside = false;
-    if (!read(0, 14) || data[0] != 'B' || data[1] != 'M' || !read(14, 4))
-        return reads;
-    const std::uint64_t headerSize = Field(data, 14, 4);
-    const bool core = headerSize == 12;
+struct Reading {
+    bool incomplete = false; // a byte the format certainly needs lies past the end
+    bool wellFormed = false; // every field as the format has it, every byte inside
+};
+
+// Whether `length` bytes from `from` lie inside a file of `size` bytes.
+bool Inside(std::uint64_t from, std::uint64_t length, std::uint64_t size) {
+    return from <= size && length <= size - from;
+}
+
+Reading Read(const std::uint8_t* data, std::uint64_t size) {
+    Reading reading;
+    // BITMAPFILEHEADER: "BM", bfSize, two reserved words, bfOffBits; then the
+    // bitmap header's own size.
+    if (size < 14 + 4) {
+        reading.incomplete = true;
+        return reading;
+    }
+    if (data[0] != 'B' || data[1] != 'M')
+        return reading;
+    const std::uint64_t offBits = Little(data, 10, 4);
+    const std::uint64_t headerSize = Little(data, 14, 4);
+    const bool core = headerSize == 12; // BITMAPCOREHEADER
+    // BITMAPINFOHEADER, V2 and V3 (with the masks, then alpha), V4, V5.
     const bool info = headerSize == 40 || headerSize == 52 || headerSize == 56 ||
                       headerSize == 108 || headerSize == 124;
     if (!core && !info)
-        return std::nullopt;
-    if (!read(14, core ? 12 : 40))
-        return reads;
-    const std::int64_t width = core ? static_cast<std::int64_t>(Field(data, 18, 2))
-                                    : static_cast<std::int32_t>(Field(data, 18, 4));
-    const std::int64_t height = core ? static_cast<std::int64_t>(Field(data, 20, 2))
-                                     : static_cast<std::int32_t>(Field(data, 22, 4));
-    const std::uint64_t planes = Field(data, core ? 22 : 26, 2);
-    const std::uint64_t bits = Field(data, core ? 24 : 28, 2);
-    const std::uint64_t compression = core ? 0 : Field(data, 30, 4);
-    const std::uint64_t imageSize = core ? 0 : Field(data, 34, 4);
-    const std::uint64_t used = core ? 0 : Field(data, 46, 4);
-    const bool knownBits =
-        bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
-    if (planes != 1 || !knownBits || compression > 3 || width <= 0 || height == 0)
-        return std::nullopt;
-
-    std::uint64_t colours = core ? (bits <= 8 ? 1u << bits : 0) : (used > 256 ? 256 : used);
-    if (!core && colours == 0 && bits <= 8)
-        colours = 1u << bits;
-    std::uint64_t table = headerSize;
-    if (compression == 3 && table < 40 + 12)
-        table = 40 + 12;
-    table += colours * (core ? 3 : 4);
-    // The header and the table, then the byte after them.
-    if (!read(14, table) || !read(14 + table, 1))
-        return reads;
-    const std::uint64_t offset = Field(data, 10, 4);
-    if (offset != 0 && offset < 14 + headerSize)
-        return std::nullopt;
-    const std::uint64_t pixelsAt = offset != 0 ? offset : 14 + table;
-    std::uint64_t pixels = imageSize;
-    if (compression == 0 || compression == 3) {
-        const std::uint64_t rowBytes = (static_cast<std::uint64_t>(width) * bits + 31) / 32 * 4;
-        pixels = rowBytes * static_cast<std::uint64_t>(height < 0 ? -height : height);
-    } else if (imageSize == 0) {
-        return std::nullopt;
+        return reading;
+    if (!Inside(14, headerSize, size)) {
+        reading.incomplete = true;
+        return reading;
     }
-    inside = read(pixelsAt, pixels);
-    return reads;
+
+    std::int64_t width, height;
+    std::uint64_t planes, bitCount, compression = 0, sizeImage = 0, clrUsed = 0;
+    if (core) {
+        width = static_cast<std::int64_t>(Little(data, 18, 2));
+        height = static_cast<std::int64_t>(Little(data, 20, 2));
+        planes = Little(data, 22, 2);
+        bitCount = Little(data, 24, 2);
+    } else {
+        width = static_cast<std::int32_t>(Little(data, 18, 4));
+        height = static_cast<std::int32_t>(Little(data, 22, 4));
+        planes = Little(data, 26, 2);
+        bitCount = Little(data, 28, 2);
+        compression = Little(data, 30, 4);
+        sizeImage = Little(data, 34, 4);
+        clrUsed = Little(data, 46, 4);
+    }
+    enum { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitfields = 3 };
+    const bool knownCount = bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 ||
+                            bitCount == 24 || bitCount == 32;
+    if (!knownCount || compression > kBitfields)
+        return reading;
+
+    // The masks follow a plain info header; the later headers hold them.
+    const std::uint64_t masks = compression == kBitfields && headerSize == 40 ? 12 : 0;
+    // The colour table: every colour the bit count allows unless biClrUsed
+    // names fewer; an optional table of biClrUsed colours at higher counts.
+    const std::uint64_t most = bitCount <= 8 ? std::uint64_t{1} << bitCount : 256;
+    const bool tableKnown = clrUsed <= most;
+    const std::uint64_t entries = clrUsed != 0 ? clrUsed : (bitCount <= 8 ? most : 0);
+    const std::uint64_t tableEnd = 14 + headerSize + masks + entries * (core ? 3 : 4);
+    if (tableKnown && tableEnd > size) {
+        reading.incomplete = true;
+        return reading;
+    }
+
+    const bool rle = compression == kRle8 || compression == kRle4;
+    const bool sized = width > 0 && height != 0;
+    const std::uint64_t rows = static_cast<std::uint64_t>(height < 0 ? -height : height);
+    const std::uint64_t stride = (static_cast<std::uint64_t>(width) * bitCount + 31) / 32 * 4;
+    const std::uint64_t pixels = rle ? sizeImage : stride * rows;
+    const bool pixelsKnown = sized && (!rle || sizeImage != 0);
+    // A bfOffBits of 0 names no place; the rows can then only follow the table.
+    const bool atTable = offBits == 0;
+    if (pixelsKnown && (offBits != 0 || tableKnown) &&
+        !Inside(atTable ? tableEnd : offBits, pixels, size)) {
+        reading.incomplete = true;
+        return reading;
+    }
+
+    const bool fitsCompression =
+        core ? compression == kRgb && bitCount != 16 && bitCount != 32
+             : (compression == kRgb) || (compression == kRle8 && bitCount == 8 && height > 0) ||
+                   (compression == kRle4 && bitCount == 4 && height > 0) ||
+                   (compression == kBitfields && (bitCount == 16 || bitCount == 32));
+    reading.wellFormed = planes == 1 && fitsCompression && tableKnown && pixelsKnown &&
+                         offBits >= tableEnd && Inside(offBits, pixels, size);
+    return reading;
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    bool inside = false;
-    const auto reads = LoaderReads(data, size, inside);
+    const Reading reading = Read(data, size);
     const bool complete = IsCompleteBitmap(std::span(data, size));
-    if (complete)
-        Require(reads && inside);
-    else
-        Require(!reads || !inside);
+    Require(!complete || !reading.incomplete);
+    Require(complete || !reading.wellFormed);
     const std::size_t headers = size < kBitmapHeaderBytes ? size : kBitmapHeaderBytes;
     Require(IsCompleteBitmap(std::span(data, headers), size) == complete);
     return 0;
