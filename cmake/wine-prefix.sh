@@ -54,6 +54,10 @@ ensure_wine_prefix() {
             # two seconds for a state change that never comes.
             "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
                 </dev/null >/dev/null 2>&1 9>&- || true
+            # A crash reports itself on standard error and ends; a crash dialog
+            # would wait for a click no one gives.
+            "$WINELOADER" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD \
+                /d 0 /f </dev/null >/dev/null 2>&1 9>&- || true
             # The display's DPI is read when the server starts, so it is set
             # before the server below ends.
             if [ -n "${CLIENT_DPI:-}" ]; then

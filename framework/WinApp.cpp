@@ -1,5 +1,6 @@
 #include "WinApp.h"
 
+#include "FaultGuard.h"
 #include "TextConversion.h"
 #include "Wnd.h"
 
@@ -126,6 +127,7 @@ int AfxGetQuitCode() {
 }
 
 int AfxWinMain(HINSTANCE instance) {
+    InstallFaultGuard();
     CWinApp* app = AfxGetApp();
     if (!app)
         return -1;
