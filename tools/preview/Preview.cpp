@@ -3,10 +3,12 @@
 // the layout, hovers and presses the buttons, resizes the game window and
 // watches the picture play without a game server.
 //
-//   preview login|game [SKIN_DIR]
+//   preview [--close-after SECONDS] login|game [SKIN_DIR]
 //
 // SKIN_DIR (by default the current directory) holds config.xml and data\.
-// Closing the window ends the preview.
+// Closing the window ends the preview; --close-after closes it as the player
+// would after SECONDS, so a script can show skin after skin and learn from
+// the exit status whether each window also closed cleanly.
 
 #include "ConfigStore.h"
 #include "EnterGameDlg.h"
@@ -14,12 +16,14 @@
 #include "MainDlg.h"
 #include "Afx.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr char kUsage[] = "preview login|game [SKIN_DIR]";
+constexpr char kUsage[] = "preview [--close-after SECONDS] login|game [SKIN_DIR]";
 constexpr char kBlankPage[] = "about:blank";
 
 std::string CurrentDirectory() {
@@ -33,13 +37,36 @@ std::string CurrentDirectory() {
     return directory;
 }
 
+// Whole seconds from 1 to a day; 0 for anything else.
+UINT SecondsOf(const std::string& text) {
+    char* end = nullptr;
+    const unsigned long seconds = std::strtoul(text.c_str(), &end, 10);
+    const bool plain = !text.empty() && text[0] >= '0' && text[0] <= '9' && *end == '\0';
+    return plain && seconds >= 1 && seconds <= 86400 ? static_cast<UINT>(seconds) : 0;
+}
+
+// A thread timer: it fires in whichever window's message loop runs.
+void CALLBACK CloseMainWindow(HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
+    CWnd* window = AfxGetApp()->m_pMainWnd;
+    if (window && window->m_hWnd)
+        ::PostMessageA(window->m_hWnd, WM_CLOSE, 0, 0);
+}
+
 class CPreviewApp : public CMainApp {
 public:
     BOOL InitInstance() override {
         std::vector<std::string> arguments = AfxGetArguments();
+        bool valid = true;
+        if (!arguments.empty() && arguments[0] == "--close-after") {
+            m_closeAfterSeconds = arguments.size() > 1 ? SecondsOf(arguments[1]) : 0;
+            valid = m_closeAfterSeconds != 0;
+            arguments.erase(arguments.begin(),
+                            arguments.begin() + std::min<size_t>(2, arguments.size()));
+        }
         m_showGame = !arguments.empty() && arguments[0] == "game";
-        bool valid =
-            !arguments.empty() && arguments.size() <= 2 && (m_showGame || arguments[0] == "login");
+        valid = valid && !arguments.empty() && arguments.size() <= 2 &&
+                (m_showGame || arguments[0] == "login");
         // The skin is read from the current directory, as the client reads it.
         if (valid && arguments.size() == 2 && !::SetCurrentDirectoryA(arguments[1].c_str()))
             valid = false;
@@ -55,6 +82,8 @@ protected:
         CConfigStore& store = CConfigStore::Instance();
         store.SetValue("login_url", kBlankPage);
         store.SetSkinFolder(CurrentDirectory());
+        if (m_closeAfterSeconds)
+            ::SetTimer(nullptr, 0, m_closeAfterSeconds * 1000, &CloseMainWindow);
         if (m_showGame) {
             CEnterGameDlg game;
             game.m_gameUrl = kBlankPage;
@@ -69,6 +98,7 @@ protected:
 
 private:
     bool m_showGame = false;
+    UINT m_closeAfterSeconds = 0;
 };
 
 CPreviewApp theApp;
