@@ -1,6 +1,7 @@
 #include "ReleaseDescription.h"
 
 #include "IconCheck.h"
+#include "UpdateKeyFormat.h"
 
 #include <algorithm>
 #include <array>
@@ -430,11 +431,6 @@ std::variant<std::string, std::string> ReadUpdatePublicKey(std::string_view pem)
     using Result = std::variant<std::string, std::string>;
     constexpr std::string_view kBegin = "-----BEGIN PUBLIC KEY-----",
                                kEnd = "-----END PUBLIC KEY-----";
-    // The fixed head of a P-256 public key: the algorithm (id-ecPublicKey,
-    // prime256v1) and an uncompressed point, whose 64 bytes follow.
-    static const std::string kHead("\x30\x59\x30\x13\x06\x07\x2a\x86\x48\xce\x3d\x02\x01\x06"
-                                   "\x08\x2a\x86\x48\xce\x3d\x03\x01\x07\x03\x42\x00\x04",
-                                   27);
     std::string body;
     bool begun = false, ended = false;
     while (!pem.empty()) {
@@ -460,7 +456,7 @@ std::variant<std::string, std::string> ReadUpdatePublicKey(std::string_view pem)
     std::optional<std::string> der = DecodedBase64(body);
     if (!der)
         return Result(std::in_place_index<1>, "holds a public key that is not valid base64");
-    if (der->size() != kHead.size() + 64 || !der->starts_with(kHead))
+    if (!IsP256PublicKey(*der))
         return Result(std::in_place_index<1>,
                       "is not an ECDSA P-256 public key (scripts/update-key makes one)");
     return Result(std::in_place_index<0>, std::move(*der));
