@@ -498,13 +498,14 @@ if(NOT signing)
              "when they start the installer, and some antivirus programs distrust unsigned files. "
              "Sign it with scripts/package --sign CERT.pfx.")
 endif()
+set(update_files "")
 if(updating)
-    list(APPEND note "\n   ${OUTPUT_DIR}/${update_name}\n   ${OUTPUT_DIR}/${update_name}.sig\n"
-         "Upload the update description and its signature beside the installer.")
+    set(update_files "\n   ${OUTPUT_DIR}/${update_name}\n   ${OUTPUT_DIR}/${update_name}.sig")
+    list(APPEND note "\nUpload the update description and its signature beside the installer.")
 elseif(RELEASE_DESCRIBED AND NOT RELEASE_UPDATE_URL STREQUAL "")
     list(APPEND note "\nNo update description was made: give the update key with --update-key.")
 endif()
 string(JOIN "" note ${note})
 message(STATUS "Release ${RELEASE_VERSION} (${ARCH}) of ${RELEASE_NAME} with the skin in ${SKIN_DIR}:\n"
                "   ${OUTPUT_DIR}/${zip_name}\n   ${OUTPUT_DIR}/${setup_name}\n"
-               "   ${OUTPUT_DIR}/${kit_name}${note}")
+               "   ${OUTPUT_DIR}/${kit_name}${update_files}${note}")
