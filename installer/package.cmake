@@ -4,6 +4,8 @@
 #   cmake -DSKIN_DIR=... -DBIN_DIR=... -DVERSION=1.0.0.1 -DPRODUCT_KEY=GameClient
 #         -DSTAGE_DIR=... -DOUTPUT_DIR=...
 #         [-DSIGN_PFX=cert.pfx -DSIGN_PASSWORD_FILE=... [-DTIMESTAMP_URL=...]]
+#         [-DUPDATE_KEY=private.pem [-DUPDATE_NOTES=notes.txt] [-DUPDATE_ROLLOUT=0..100]
+#          [-DUPDATE_MINIMUM_VERSION=x.y.z]]
 #         -P installer/package.cmake
 #
 # BIN_DIR holds the built client.exe, release.exe (the release tool),
@@ -20,6 +22,11 @@
 # else, named <id>-<x.y.z>.zip and <id>-<x.y.z>-setup.exe in OUTPUT_DIR
 # (game-client-... without a description), beside <...>-skin-kit.zip.
 # Nothing is written to OUTPUT_DIR until all three are made.
+#
+# With UPDATE_KEY (the private half of the key the description's update_key
+# holds) the update description <id>-update.json, which names the
+# installer, its size and SHA-256, and its signature <id>-update.json.sig
+# are written beside them (docs/releases.md, "Updates").
 
 foreach(arg SKIN_DIR BIN_DIR VERSION PRODUCT_KEY STAGE_DIR OUTPUT_DIR)
     if(NOT DEFINED ${arg})
@@ -132,6 +139,105 @@ function(check_certificate pfx password_file work)
     endif()
 endfunction()
 
+# `text` as a JSON string.
+function(json_string out text)
+    string(REPLACE "\\" "\\\\" text "${text}")
+    string(REPLACE "\"" "\\\"" text "${text}")
+    string(REPLACE "\n" "\\n" text "${text}")
+    string(REPLACE "\r" "\\r" text "${text}")
+    string(REPLACE "\t" "\\t" text "${text}")
+    set(${out} "\"${text}\"" PARENT_SCOPE)
+endfunction()
+
+# Stops unless the update options make a description the branded client
+# will trust: its key the private half of the skin's update_key, a roll-out
+# from 0 to 100, a minimum version not above the release's, notes in UTF-8.
+# Sets update_notes (the notes' text) and update_rollout.
+function(check_update_options)
+    if(NOT RELEASE_DESCRIBED OR RELEASE_UPDATE_URL STREQUAL "")
+        message(FATAL_ERROR "An update description needs update_url and update_key in the "
+                            "skin's release.ini. No release was made.")
+    endif()
+    if(NOT ARCH STREQUAL "x86_64")
+        message(FATAL_ERROR "Update descriptions are made for the 64-bit release only. "
+                            "No release was made.")
+    endif()
+    # The skin kit carries the whole skin folder.
+    file(REAL_PATH "${UPDATE_KEY}" private)
+    file(REAL_PATH "${SKIN_DIR}" skin)
+    string(FIND "${private}" "${skin}/" inside)
+    if(inside EQUAL 0)
+        message(FATAL_ERROR "The update key ${UPDATE_KEY} lies in the skin folder, which the "
+                            "skin kit carries: keep it elsewhere. No release was made.")
+    endif()
+    string(REPLACE "\\" "/" public "${SKIN_DIR}/${RELEASE_UPDATE_KEY}")
+    execute_process(COMMAND openssl pkey -in "${UPDATE_KEY}" -pubout -outform DER
+                            -out "${work}/signing-public.der"
+                    RESULT_VARIABLE failed OUTPUT_QUIET ERROR_QUIET)
+    if(failed)
+        message(FATAL_ERROR "The update key ${UPDATE_KEY} is not a private key "
+                            "(scripts/update-key makes one). No release was made.")
+    endif()
+    execute_process(COMMAND openssl pkey -pubin -in "${public}" -outform DER
+                            -out "${work}/skin-public.der" RESULT_VARIABLE failed OUTPUT_QUIET)
+    file(SHA256 "${work}/signing-public.der" signing)
+    if(NOT failed)
+        file(SHA256 "${work}/skin-public.der" skin)
+    endif()
+    if(failed OR NOT signing STREQUAL skin)
+        message(FATAL_ERROR "The update key ${UPDATE_KEY} is not the private half of the skin's "
+                            "${RELEASE_UPDATE_KEY}: the client would refuse what it signs. "
+                            "No release was made.")
+    endif()
+    set(rollout 100)
+    if(DEFINED UPDATE_ROLLOUT AND NOT UPDATE_ROLLOUT STREQUAL "")
+        set(rollout "${UPDATE_ROLLOUT}")
+    endif()
+    if(NOT rollout MATCHES "^[0-9]+$" OR rollout GREATER 100)
+        message(FATAL_ERROR "The roll-out \"${rollout}\" is not a percentage from 0 to 100. "
+                            "No release was made.")
+    endif()
+    math(EXPR rollout "${rollout}")
+    if(DEFINED UPDATE_MINIMUM_VERSION AND NOT UPDATE_MINIMUM_VERSION STREQUAL "")
+        if(NOT UPDATE_MINIMUM_VERSION MATCHES "^([0-9]+)\\.([0-9]+)\\.([0-9]+)$" OR
+           CMAKE_MATCH_1 GREATER 65535 OR CMAKE_MATCH_2 GREATER 65535 OR
+           CMAKE_MATCH_3 GREATER 65535)
+            message(FATAL_ERROR "The minimum version \"${UPDATE_MINIMUM_VERSION}\" is not a "
+                                "version x.y.z. No release was made.")
+        endif()
+        if(UPDATE_MINIMUM_VERSION VERSION_GREATER RELEASE_VERSION)
+            message(FATAL_ERROR "The minimum version ${UPDATE_MINIMUM_VERSION} is above the "
+                                "release's own ${RELEASE_VERSION}. No release was made.")
+        endif()
+    endif()
+    set(notes "")
+    if(DEFINED UPDATE_NOTES AND NOT UPDATE_NOTES STREQUAL "")
+        execute_process(COMMAND iconv -f UTF-8 -t UTF-8 "${UPDATE_NOTES}"
+                        RESULT_VARIABLE failed OUTPUT_QUIET ERROR_QUIET)
+        if(failed)
+            message(FATAL_ERROR "The notes ${UPDATE_NOTES} do not exist or are not UTF-8 text. "
+                                "No release was made.")
+        endif()
+        # Tabs and line ends are the only control characters a note holds.
+        file(READ "${UPDATE_NOTES}" bytes HEX)
+        if(bytes MATCHES "^(..)*(0[0-8bcef]|1[0-9a-f])")
+            message(FATAL_ERROR "The notes ${UPDATE_NOTES} hold a control character. "
+                                "No release was made.")
+        endif()
+        # Lines end in "\n" whatever the file's line ends.
+        file(READ "${UPDATE_NOTES}" notes)
+        string(REPLACE "\r" "" notes "${notes}")
+        # Notepad's byte-order mark is no part of the text.
+        string(ASCII 239 187 191 bom)
+        string(FIND "${notes}" "${bom}" bom_at)
+        if(bom_at EQUAL 0)
+            string(SUBSTRING "${notes}" 3 -1 notes)
+        endif()
+    endif()
+    set(update_notes "${notes}" PARENT_SCOPE)
+    set(update_rollout "${rollout}" PARENT_SCOPE)
+endfunction()
+
 set(work "${STAGE_DIR}-work")
 file(REMOVE_RECURSE "${STAGE_DIR}" "${work}")
 file(MAKE_DIRECTORY "${STAGE_DIR}" "${work}/out")
@@ -160,6 +266,18 @@ if(failed OR NOT EXISTS "${work}/release.cmake")
     message(FATAL_ERROR "${problem}\nNo release was made.")
 endif()
 include("${work}/release.cmake")
+set(updating FALSE)
+if(DEFINED UPDATE_KEY AND NOT UPDATE_KEY STREQUAL "")
+    check_update_options()
+    set(updating TRUE)
+else()
+    foreach(option UPDATE_NOTES UPDATE_ROLLOUT UPDATE_MINIMUM_VERSION)
+        if(DEFINED ${option} AND NOT ${option} STREQUAL "")
+            message(FATAL_ERROR "The notes, roll-out and minimum version go with an update key "
+                                "(--update-key). No release was made.")
+        endif()
+    endforeach()
+endif()
 if(RELEASE_DESCRIBED)
     set(exe "${RELEASE_ID}.exe")
     set(stem "${RELEASE_ID}")
@@ -320,6 +438,33 @@ if(failed)
     message(FATAL_ERROR "makensis failed. No release was made.")
 endif()
 
+# The update description of this installer, signed: what the branded
+# client will read at its address.
+set(made_names "${zip_name}" "${setup_name}" "${kit_name}")
+if(updating)
+    set(update_name "${stem}-update.json")
+    file(SIZE "${out}/${setup_name}" installer_size)
+    file(SHA256 "${out}/${setup_name}" installer_sha256)
+    string(TIMESTAMP published "%Y-%m-%dT%H:%M:%SZ" UTC)
+    json_string(notes_json "${update_notes}")
+    set(minimum "")
+    if(DEFINED UPDATE_MINIMUM_VERSION AND NOT UPDATE_MINIMUM_VERSION STREQUAL "")
+        set(minimum ",\n  \"minimum_version\": \"${UPDATE_MINIMUM_VERSION}\"")
+    endif()
+    file(WRITE "${out}/${update_name}"
+         "{\n  \"format\": 1,\n  \"id\": \"${RELEASE_ID}\",\n"
+         "  \"version\": \"${RELEASE_VERSION}\",\n  \"published\": \"${published}\",\n"
+         "  \"installer\": \"${setup_name}\",\n  \"installer_size\": ${installer_size},\n"
+         "  \"installer_sha256\": \"${installer_sha256}\",\n  \"notes\": ${notes_json},\n"
+         "  \"rollout\": ${update_rollout}${minimum}\n}\n")
+    execute_process(COMMAND "${root}/scripts/update-sign" "${UPDATE_KEY}" "${out}/${update_name}"
+                    RESULT_VARIABLE failed)
+    if(failed)
+        message(FATAL_ERROR "Signing ${update_name} failed. No release was made.")
+    endif()
+    list(APPEND made_names "${update_name}" "${update_name}.sig")
+endif()
+
 # The kit for skin authors on Windows: the checker and the preview, the skin
 # and the documents, with a text saying how to run them.
 set(kit "${work}/kit")
@@ -343,7 +488,7 @@ endif()
 
 # All made: the release takes the place of any earlier one of its name.
 file(MAKE_DIRECTORY "${OUTPUT_DIR}")
-foreach(name "${zip_name}" "${setup_name}" "${kit_name}")
+foreach(name IN LISTS made_names)
     file(REMOVE "${OUTPUT_DIR}/${name}")
     file(RENAME "${out}/${name}" "${OUTPUT_DIR}/${name}")
 endforeach()
@@ -353,7 +498,14 @@ if(NOT signing)
              "when they start the installer, and some antivirus programs distrust unsigned files. "
              "Sign it with scripts/package --sign CERT.pfx.")
 endif()
+set(update_files "")
+if(updating)
+    set(update_files "\n   ${OUTPUT_DIR}/${update_name}\n   ${OUTPUT_DIR}/${update_name}.sig")
+    list(APPEND note "\nUpload the update description and its signature beside the installer.")
+elseif(RELEASE_DESCRIBED AND NOT RELEASE_UPDATE_URL STREQUAL "")
+    list(APPEND note "\nNo update description was made: give the update key with --update-key.")
+endif()
 string(JOIN "" note ${note})
 message(STATUS "Release ${RELEASE_VERSION} (${ARCH}) of ${RELEASE_NAME} with the skin in ${SKIN_DIR}:\n"
                "   ${OUTPUT_DIR}/${zip_name}\n   ${OUTPUT_DIR}/${setup_name}\n"
-               "   ${OUTPUT_DIR}/${kit_name}${note}")
+               "   ${OUTPUT_DIR}/${kit_name}${update_files}${note}")

@@ -15,11 +15,18 @@ void Require(bool condition) {
         std::abort();
 }
 
-const std::string kIcon = std::string("\0\0\1\0\1\0\x10\x10\0\0\1\0\x20\0\4\0\0\0\x16\0\0\0", 22) + "abcd";
+const std::string kIcon =
+    std::string("\0\0\1\0\1\0\x10\x10\0\0\1\0\x20\0\4\0\0\0\x16\0\0\0", 22) + "abcd";
 
 std::optional<std::string> ReadSkinFile(const std::string& path) {
     static const std::map<std::string, std::string> files = {
-        {"data\\main.ico", kIcon}, {"icon.png", "\x89PNG\r\n\x1a\n"}, {"licence.txt", "licence"}};
+        {"data\\main.ico", kIcon},
+        {"icon.png", "\x89PNG\r\n\x1a\n"},
+        {"licence.txt", "licence"},
+        {"update.pem", "-----BEGIN PUBLIC KEY-----\n"
+                       "MFkwEwYHKoZIzj0CAQYIKoZIzj0DAQcDQgAEoDq2Rgouz+ZEhT4HROrmoCYw93Cn\n"
+                       "9fd+tNDiHOY10XHDrB7kl/EdPPc0qz9lUZjgwtCD4cFqyCEGzVmNkr6PoA==\n"
+                       "-----END PUBLIC KEY-----\n"}};
     const auto found = files.find(path);
     if (found == files.end())
         return std::nullopt;
@@ -27,12 +34,12 @@ std::optional<std::string> ReadSkinFile(const std::string& path) {
 }
 
 std::string Written(const ReleaseDescription& d) {
-    std::string text = "[release]\nname=" + d.name + "\npublisher=" + d.publisher +
-                       "\nid=" + d.id + "\nversion=" + d.version.Text() + "\nicon=" + d.icon +
+    std::string text = "[release]\nname=" + d.name + "\npublisher=" + d.publisher + "\nid=" + d.id +
+                       "\nversion=" + d.version.Text() + "\nicon=" + d.icon +
                        "\ndesktop_shortcut=" + (d.desktopShortcut ? "yes" : "no") + "\n";
     const std::pair<const char*, const std::string*> optional[] = {
-        {"name_en", &d.englishName}, {"website", &d.website},
-        {"licence", &d.licence},     {"copyright", &d.copyright}};
+        {"name_en", &d.englishName}, {"website", &d.website},      {"licence", &d.licence},
+        {"copyright", &d.copyright}, {"update_url", &d.updateUrl}, {"update_key", &d.updateKey}};
     for (const auto& [field, value] : optional)
         if (!value->empty())
             text += std::string(field) + "=" + *value + "\n";
@@ -43,12 +50,13 @@ bool Same(const ReleaseDescription& a, const ReleaseDescription& b) {
     return a.name == b.name && a.englishName == b.englishName && a.publisher == b.publisher &&
            a.id == b.id && a.version.Text() == b.version.Text() && a.website == b.website &&
            a.icon == b.icon && a.licence == b.licence && a.desktopShortcut == b.desktopShortcut &&
-           a.copyright == b.copyright;
+           a.copyright == b.copyright && a.updateUrl == b.updateUrl && a.updateKey == b.updateKey &&
+           a.updateKeyDer == b.updateKeyDer;
 }
 
 bool IsIdCharacter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '.' || c == '-' || c == '_';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+           c == '-' || c == '_';
 }
 
 } // namespace

@@ -316,6 +316,17 @@ const std::vector<BrokenSkin>& BrokenSkins() {
              s.Dir().Write("release.ini", kRelease + "id=Demo\nicon=data\\login_bg.png\n");
          },
          {{E, "icon", "\"data\\login_bg.png\" is a PNG image, not an icon (.ico)"}}},
+        {"an update address without its key",
+         [](SkinCopy& s) {
+             s.Dir().Write("release.ini", kRelease + "id=Demo\nupdate_url=https://a/u.json\n");
+         },
+         {{E, "update_key", "is missing: update_url and update_key are given together"}}},
+        {"an update key that is no key",
+         [](SkinCopy& s) {
+             s.Dir().Write("release.ini", kRelease + "id=Demo\nupdate_url=https://a/u.json\n"
+                                                     "update_key=config.xml\n");
+         },
+         {{E, "update_key", "\"config.xml\" is not a public key file"}}},
     };
     return skins;
 }

@@ -5,13 +5,15 @@
 //   release SKIN_DIR EXE OUT_CMAKE
 //
 // Reads SKIN_DIR\release.ini, writes into EXE (a copy of the client) the
-// release's version information and icon, and writes the description to
+// release's version information and icon (and its update address and key,
+// when it has them), and writes the description to
 // OUT_CMAKE as CMake variables (RELEASE_*, UTF-8) for the packaging step.
 // Without a description EXE is left as it is and OUT_CMAKE says so.
 // Exit status: 0 done; 2 a problem with the description, printed as
 // "release.ini: FIELD: message"; 3 anything else.
 
 #include "ReleaseDescription.h"
+#include "UpdateResource.h"
 #include "VersionResource.h"
 #include "version.h"
 
@@ -35,7 +37,8 @@ constexpr WORD kUnicodeCodePage = 1200;
 constexpr WORD kMainIconGroup = 128;
 // The resource types, in their wide form.
 const LPCWSTR kIconType = MAKEINTRESOURCEW(3), kIconGroupType = MAKEINTRESOURCEW(14),
-              kVersionType = MAKEINTRESOURCEW(16);
+              kVersionType = MAKEINTRESOURCEW(16), kDataType = MAKEINTRESOURCEW(10);
+constexpr WORD kNeutral = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
 
 std::wstring Wide(const std::string& utf8) {
     const int length =
@@ -93,6 +96,8 @@ bool WriteCMake(const std::wstring& path, const ReleaseDescription* d) {
             {"LICENCE", d->licence},
             {"DESKTOP_SHORTCUT", d->desktopShortcut ? "ON" : "OFF"},
             {"COPYRIGHT", d->copyright},
+            {"UPDATE_URL", d->updateUrl},
+            {"UPDATE_KEY", d->updateKey},
         };
         for (const auto& [name, value] : values)
             out << "set(RELEASE_" << name << " " << CMakeQuoted(value) << ")\n";
@@ -178,6 +183,19 @@ bool UpdateIcon(HANDLE update, const std::string& ico, const std::vector<WORD>& 
                              kChineseSimplified, group.data(), static_cast<DWORD>(group.size()));
 }
 
+// The update address and key, only in the executable: a skin's files can
+// be edited by anyone, the signed executable cannot.
+bool WriteUpdateSource(HANDLE update, const ReleaseDescription& d) {
+    if (d.updateUrl.empty())
+        return true;
+    for (const auto& [name, bytes] : {std::pair(kUpdateUrlResource, &d.updateUrl),
+                                      std::pair(kUpdateKeyResource, &d.updateKeyDer)})
+        if (!::UpdateResourceW(update, kDataType, name, kNeutral, const_cast<char*>(bytes->data()),
+                               static_cast<DWORD>(bytes->size())))
+            return false;
+    return true;
+}
+
 bool Brand(const std::wstring& exe, const ReleaseDescription& d, const std::string& ico) {
     const std::vector<WORD> oldIcons = IconImageIds(exe);
     HANDLE update = ::BeginUpdateResourceW(exe.c_str(), FALSE);
@@ -187,7 +205,7 @@ bool Brand(const std::wstring& exe, const ReleaseDescription& d, const std::stri
     const bool written =
         ::UpdateResourceW(update, kVersionType, MAKEINTRESOURCEW(VS_VERSION_INFO),
                           kChineseSimplified, version.data(), static_cast<DWORD>(version.size())) &&
-        UpdateIcon(update, ico, oldIcons);
+        UpdateIcon(update, ico, oldIcons) && WriteUpdateSource(update, d);
     return ::EndUpdateResourceW(update, !written) && written;
 }
 

@@ -1,6 +1,7 @@
 #include "ReleaseDescription.h"
 
 #include "IconCheck.h"
+#include "UpdateKeyFormat.h"
 
 #include <algorithm>
 #include <array>
@@ -198,10 +199,43 @@ Check RelativePathProblem(std::string& path) {
     return std::nullopt;
 }
 
+// The client fetches this address itself: printable ASCII only, so that it
+// reaches the executable and the network unchanged.
+Check UpdateUrlProblem(std::string_view address) {
+    if (std::any_of(address.begin(), address.end(), [](char c) {
+            return static_cast<unsigned char>(c) <= 0x20 || static_cast<unsigned char>(c) >= 0x7F;
+        }))
+        return Quoted(address) + " holds a space or a character outside printable ASCII";
+    return WebsiteProblem(address);
+}
+
+// Base64 with its padding; nothing when the text holds anything else.
+std::optional<std::string> DecodedBase64(std::string_view text) {
+    static constexpr std::string_view kAlphabet =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    if (text.empty() || text.size() % 4 != 0)
+        return std::nullopt;
+    text.remove_suffix(text.ends_with("==") ? 2 : text.ends_with('=') ? 1 : 0);
+    std::string bytes;
+    unsigned bits = 0, count = 0;
+    for (char c : text) {
+        const size_t value = kAlphabet.find(c);
+        if (value == std::string_view::npos)
+            return std::nullopt;
+        bits = (bits << 6 | static_cast<unsigned>(value)) & 0xFFFFFF;
+        count += 6;
+        if (count >= 8) {
+            count -= 8;
+            bytes += static_cast<char>(bits >> count & 0xFF);
+        }
+    }
+    return bytes;
+}
+
 const std::vector<std::string_view>& FieldNames() {
     static const std::vector<std::string_view> names = {
-        "name", "name_en", "publisher",        "id",       "version", "website",
-        "icon", "licence", "desktop_shortcut", "copyright"};
+        "name", "name_en", "publisher",        "id",        "version",    "website",
+        "icon", "licence", "desktop_shortcut", "copyright", "update_url", "update_key"};
     return names;
 }
 
@@ -258,7 +292,8 @@ public:
             Optional("website", d.website, WebsiteProblem) && ReadIcon(d.icon) &&
             ReadLicence(d.licence) && ReadDesktopShortcut(d.desktopShortcut) &&
             Optional("copyright", d.copyright,
-                     [](std::string_view v) { return TextProblem(v, kLongestPublisher); });
+                     [](std::string_view v) { return TextProblem(v, kLongestPublisher); }) &&
+            ReadUpdate(d);
         if (!read)
             return m_problem;
         return d;
@@ -343,6 +378,27 @@ private:
         return true;
     }
 
+    // The update address and key: both or neither.
+    bool ReadUpdate(ReleaseDescription& d) {
+        const bool url = m_fields.contains("update_url"), key = m_fields.contains("update_key");
+        if (url != key)
+            return Fail(url ? "update_key" : "update_url",
+                        "is missing: update_url and update_key are given together");
+        if (!url)
+            return true;
+        if (!Optional("update_url", d.updateUrl, UpdateUrlProblem))
+            return false;
+        d.updateKey = m_fields.at("update_key");
+        std::optional<std::string> bytes = ReadNamedFile("update_key", d.updateKey);
+        if (!bytes)
+            return false;
+        auto der = ReadUpdatePublicKey(*bytes);
+        if (der.index() == 1)
+            return Fail("update_key", Quoted(d.updateKey) + " " + std::get<1>(der));
+        d.updateKeyDer = std::get<0>(der);
+        return true;
+    }
+
     bool Fail(const char* field, std::string message) {
         m_problem = {field, std::move(message)};
         return false;
@@ -369,6 +425,41 @@ ReadReleaseDescription(std::string_view text, const SkinFileReader& readFile) {
 
 std::string FormatReleaseProblem(const ReleaseProblem& problem) {
     return std::string(kReleaseFileName) + ": " + problem.field + ": " + problem.message;
+}
+
+std::variant<std::string, std::string> ReadUpdatePublicKey(std::string_view pem) {
+    using Result = std::variant<std::string, std::string>;
+    constexpr std::string_view kBegin = "-----BEGIN PUBLIC KEY-----",
+                               kEnd = "-----END PUBLIC KEY-----";
+    std::string body;
+    bool begun = false, ended = false;
+    while (!pem.empty()) {
+        const size_t end = pem.find('\n');
+        const std::string_view line = Trimmed(pem.substr(0, end));
+        pem.remove_prefix(end == std::string_view::npos ? pem.size() : end + 1);
+        if (line.empty() || ended)
+            continue;
+        if (!begun && line == kBegin)
+            begun = true;
+        else if (begun && line == kEnd)
+            ended = true;
+        else if (begun)
+            body += line;
+        else
+            return Result(std::in_place_index<1>,
+                          "is not a public key file: it must start with " + std::string(kBegin));
+    }
+    if (!ended)
+        return Result(std::in_place_index<1>, "is not a public key file of " + std::string(kBegin) +
+                                                  " ... " + std::string(kEnd) +
+                                                  " (scripts/update-key writes one)");
+    std::optional<std::string> der = DecodedBase64(body);
+    if (!der)
+        return Result(std::in_place_index<1>, "holds a public key that is not valid base64");
+    if (!IsP256PublicKey(*der))
+        return Result(std::in_place_index<1>,
+                      "is not an ECDSA P-256 public key (scripts/update-key makes one)");
+    return Result(std::in_place_index<0>, std::move(*der));
 }
 
 std::optional<std::string> IconFileProblem(std::string_view bytes) {

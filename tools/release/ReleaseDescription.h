@@ -32,6 +32,14 @@ struct ReleaseDescription {
     std::string licence;
     bool desktopShortcut = true;
     std::string copyright;
+    // Where the client looks for updates and the key their descriptions are
+    // signed with: both or neither. The key file's path is relative to the
+    // skin folder; updateKeyDer is its public key (an X.509
+    // SubjectPublicKeyInfo of an ECDSA P-256 key, DER), which the packaging
+    // writes into the executable.
+    std::string updateUrl;
+    std::string updateKey;
+    std::string updateKeyDer;
 };
 
 // What is wrong, for one field ("name", "version", ...) or, for a line that
@@ -55,6 +63,10 @@ ReadReleaseDescription(std::string_view text, const SkinFileReader& readFile);
 
 // "release.ini: FIELD: message", as both tools print it.
 std::string FormatReleaseProblem(const ReleaseProblem& problem);
+
+// The public key of an update key file (PEM "PUBLIC KEY" of an ECDSA P-256
+// key, as scripts/update-key writes it) in DER; or what is wrong with it.
+std::variant<std::string, std::string> ReadUpdatePublicKey(std::string_view pem);
 
 // What keeps `bytes` from being a Windows icon (.ico) with its images
 // inside the file; nothing when it is one.

@@ -1,0 +1,73 @@
+# A release with updates, made as an operator makes it: a key pair from
+# scripts/update-key, the public key in the skin, and scripts/package's
+# steps with the private key, notes, a roll-out and a minimum version. Then
+# the same description signed with another key (scripts/update-sign), and
+# the description's fields checked against what was made.
+#
+#   cmake -DROOT=... -DBIN_DIR=... -DSKIN_DIR=... -DWORK_DIR=... -P make-update-release.cmake
+#
+# WORK_DIR receives keys/ (update.pem, update-public.pem and its DER form,
+# other.pem, other-public.der, description.der), skin/, stage/ (the branded UpdateGame.exe),
+# releases/ and other/ (the description signed with the other key).
+set(keys "${WORK_DIR}/keys")
+set(skin "${WORK_DIR}/skin")
+set(releases "${WORK_DIR}/releases")
+file(REMOVE_RECURSE "${WORK_DIR}")
+file(MAKE_DIRECTORY "${keys}" "${WORK_DIR}/other")
+
+function(run)
+    execute_process(COMMAND ${ARGN} RESULT_VARIABLE failed OUTPUT_VARIABLE said
+                    ERROR_VARIABLE said)
+    if(failed)
+        message(FATAL_ERROR "${ARGN}:\n${said}")
+    endif()
+endfunction()
+
+foreach(name update other)
+    run("${ROOT}/scripts/update-key" "${keys}/${name}.pem")
+    run(openssl pkey -pubin -in "${keys}/${name}-public.pem" -outform DER
+        -out "${keys}/${name}-public.der")
+endforeach()
+file(COPY "${SKIN_DIR}/config.xml" "${SKIN_DIR}/data" "${keys}/update-public.pem"
+     DESTINATION "${skin}")
+file(COPY_FILE "${ROOT}/tests/installer/branded.ico" "${skin}/data/main.ico")
+file(WRITE "${skin}/release.ini"
+     "name=更新测试\npublisher=p\nid=UpdateGame\nversion=2.1.0\n"
+     "update_url=https://127.0.0.1/updates/UpdateGame-update.json\n"
+     "update_key=update-public.pem\n")
+set(notes "修复了登录问题。\n\t\"Quotes\", a back\\slash; and 100% more\n")
+string(REPLACE "\n" "\r\n" written "${notes}")
+file(WRITE "${WORK_DIR}/notes.txt" "${written}")
+
+run("${CMAKE_COMMAND}" -DSKIN_DIR=${skin} -DBIN_DIR=${BIN_DIR} -DVERSION=1.0.0.1
+    -DPRODUCT_KEY=GameClient -DSTAGE_DIR=${WORK_DIR}/stage -DOUTPUT_DIR=${releases}
+    -DUPDATE_KEY=${keys}/update.pem -DUPDATE_NOTES=${WORK_DIR}/notes.txt -DUPDATE_ROLLOUT=25
+    -DUPDATE_MINIMUM_VERSION=2.0.0 -P "${ROOT}/installer/package.cmake")
+set(description "${releases}/UpdateGame-update.json")
+file(COPY_FILE "${description}" "${WORK_DIR}/other/UpdateGame-update.json")
+run("${ROOT}/scripts/update-sign" "${keys}/other.pem" "${WORK_DIR}/other/UpdateGame-update.json")
+# openssl's own form of the same signature (DER), which the client refuses.
+run(openssl dgst -sha256 -sign "${keys}/update.pem" -out "${keys}/description.der" "${description}")
+
+# What the description says: this release, its installer as made, the
+# options as given.
+file(READ "${description}" json)
+set(installer "${releases}/UpdateGame-2.1.0-setup.exe")
+file(SIZE "${installer}" size)
+file(SHA256 "${installer}" sha256)
+foreach(check "format=1" "id=UpdateGame" "version=2.1.0" "installer=UpdateGame-2.1.0-setup.exe"
+              "installer_size=${size}" "installer_sha256=${sha256}" "rollout=25"
+              "minimum_version=2.0.0" "notes=${notes}")
+    string(FIND "${check}" "=" at)
+    string(SUBSTRING "${check}" 0 ${at} field)
+    math(EXPR at "${at} + 1")
+    string(SUBSTRING "${check}" ${at} -1 expected)
+    string(JSON value GET "${json}" ${field})
+    if(NOT value STREQUAL expected)
+        message(FATAL_ERROR "${field}: \"${value}\", not \"${expected}\", in:\n${json}")
+    endif()
+endforeach()
+string(JSON published GET "${json}" published)
+if(NOT published MATCHES "^20[0-9][0-9]-[01][0-9]-[0-3][0-9]T[0-2][0-9]:[0-5][0-9]:[0-5][0-9]Z$")
+    message(FATAL_ERROR "published: \"${published}\" is not a UTC time")
+endif()
