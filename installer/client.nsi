@@ -48,6 +48,7 @@ RequestExecutionLevel admin
 
 !include MUI2.nsh
 !include LogicLib.nsh
+!include FileFunc.nsh
 !include "${RELEASE}"
 !include "${FILES}"
 
@@ -135,11 +136,15 @@ Var OldFolder32
 ; product's with the id. The entry keeps it for the uninstaller and the
 ; next release.
 Var ShortcutName
+; The process id of the client that started this installer to update itself
+; (/UPDATE=<id>); empty otherwise.
+Var UpdatingClient
 
 Function .onInit
     ; Shortcuts for every user, as the program is installed for every user.
     SetShellVarContext all
     SetRegView ${REG_VIEW}
+    Call WaitForUpdatingClient
     ReadRegStr $OldFolder HKLM "${UNINSTALL_KEY}" "InstallLocation"
     StrCpy $OldFolder32 ""
     !if "${ARCH}" == "x86_64"
@@ -360,6 +365,39 @@ FunctionEnd
 ; its shortcut by the desktop's shell.
 Function StartGame
     Exec '"$WINDIR\explorer.exe" "${START_SHORTCUT}"'
+FunctionEnd
+
+; The client that started this update ends once it has: its files are free
+; only then. One still running after a minute is left to the running-game
+; check, which ends a silent install with status 2 and changes nothing.
+Function WaitForUpdatingClient
+    StrCpy $UpdatingClient ""
+    ClearErrors
+    ${GetOptions} $CMDLINE "/UPDATE=" $0
+    ${If} ${Errors}
+        Return
+    ${EndIf}
+    ; A process id in decimal, nothing else.
+    IntOp $1 $0 + 0
+    ${If} "$1" != "$0"
+    ${OrIf} $1 <= 0
+        Return
+    ${EndIf}
+    StrCpy $UpdatingClient $1
+    ; SYNCHRONIZE: enough to wait for it.
+    System::Call 'kernel32::OpenProcess(i 0x00100000, i 0, i $UpdatingClient) p.r2'
+    ${If} $2 != 0
+        System::Call 'kernel32::WaitForSingleObject(p r2, i 60000) i.r3'
+        System::Call 'kernel32::CloseHandle(p r2)'
+    ${EndIf}
+FunctionEnd
+
+; An update the client started brings the player back to the game: the new
+; client starts from the installation folder, as the desktop user.
+Function .onInstSuccess
+    ${If} $UpdatingClient != ""
+        Call StartGame
+    ${EndIf}
 FunctionEnd
 
 Section "$(SectionProgram)" SecProgram

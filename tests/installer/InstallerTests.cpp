@@ -20,6 +20,7 @@
 #include <objidl.h>
 #include <shlobj.h>
 #include <shobjidl.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <fstream>
@@ -569,6 +570,59 @@ TEST_F(BrandedRelease, ARunningGameStopsASilentInstallOrUninstallWithoutChanging
     EXPECT_EQ(ReadBinary(kTestGame.Exe()), exe);
     EXPECT_EQ(UninstallString(kTestGame.id, "DisplayVersion"), "1.0.0");
     client.Terminate();
+}
+
+// A running process started from `exe`, once one is (within a minute); 0
+// when none is.
+DWORD ProcessRunningFrom(const std::string& exe) {
+    const std::wstring wanted = ToWide(exe);
+    DWORD found = 0;
+    PumpUntil(
+        [&] {
+            HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+            PROCESSENTRY32W entry{};
+            entry.dwSize = sizeof(entry);
+            for (BOOL more = ::Process32FirstW(snapshot, &entry); more && !found;
+                 more = ::Process32NextW(snapshot, &entry)) {
+                HANDLE process =
+                    ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+                wchar_t path[MAX_PATH];
+                DWORD length = MAX_PATH;
+                if (process && ::QueryFullProcessImageNameW(process, 0, path, &length) &&
+                    ::CompareStringOrdinal(path, length, wanted.c_str(), -1, TRUE) == CSTR_EQUAL)
+                    found = entry.th32ProcessID;
+                if (process)
+                    ::CloseHandle(process);
+            }
+            ::CloseHandle(snapshot);
+            return found != 0;
+        },
+        60000);
+    return found;
+}
+
+// Started by the running client to update it, the installer waits for the
+// client to end (instead of refusing because the game runs), upgrades it and
+// starts the new client from the installation folder.
+TEST_F(BrandedRelease, AnUpdateStartedByTheClientWaitsForItThenStartsTheNewClient) {
+    ASSERT_EQ(RunToTheEnd(kTestGame.Setup("1.0.0"), "/S"), 0u);
+    auto client = std::make_unique<ChildProcess>(kTestGame.Exe(), "", kTestGame.Folder());
+    ASSERT_NE(WaitForLoginWindow(*client).content, nullptr);
+    ChildProcess setup(kTestGame.Setup("1.1.0"), "/S /UPDATE=" + std::to_string(client->Id()),
+                       kTestGame.Folder());
+    PumpFor(2000);
+    client.reset(); // the client ends once the installer runs
+    ASSERT_TRUE(setup.WaitForExit(120000));
+    EXPECT_EQ(setup.ExitCode(), 0u);
+    EXPECT_EQ(UninstallString(kTestGame.id, "DisplayVersion"), "1.1.0");
+    EXPECT_EQ(FixedFileVersion(kTestGame.Exe()).rfind("1.1.0.", 0), 0u);
+    const DWORD started = ProcessRunningFrom(kTestGame.Exe());
+    EXPECT_NE(started, 0u);
+    if (HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, started)) {
+        ::TerminateProcess(process, 0);
+        ::WaitForSingleObject(process, 10000);
+        ::CloseHandle(process);
+    }
 }
 
 // Moved to another folder, the release leaves no copy behind whose
