@@ -2,51 +2,11 @@
 // Code page 936 as glibc's iconv knows it: an authority on where its
 // characters start and end that owes nothing to the client's own table.
 
-#include <iconv.h>
+#include "Iconv.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
-
-// One conversion descriptor, closed by its destructor.
-class CIconv {
-public:
-    CIconv(const char* to, const char* from) : m_cd(iconv_open(to, from)) {
-        if (m_cd == reinterpret_cast<iconv_t>(-1))
-            std::abort();
-    }
-    ~CIconv() { iconv_close(m_cd); }
-    CIconv(const CIconv&) = delete;
-    CIconv& operator=(const CIconv&) = delete;
-
-    // Converts `in` as far as it goes into at most `room` bytes; the bytes
-    // made, the bytes of `in` taken, and errno when it stopped early.
-    struct Result {
-        std::string out;
-        std::size_t taken = 0;
-        int error = 0;
-    };
-    Result Convert(std::string_view in, std::size_t room) const {
-        Result result;
-        result.out.resize(room);
-        char* inAt = const_cast<char*>(in.data());
-        std::size_t inLeft = in.size();
-        char* outAt = result.out.data();
-        std::size_t outLeft = room;
-        if (iconv(m_cd, &inAt, &inLeft, &outAt, &outLeft) == static_cast<std::size_t>(-1))
-            result.error = errno;
-        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
-        result.out.resize(room - outLeft);
-        result.taken = in.size() - inLeft;
-        return result;
-    }
-
-private:
-    iconv_t m_cd;
-};
 
 inline const CIconv& Cp936ToUtf32() {
     static const CIconv decoder("UTF-32LE", "CP936");

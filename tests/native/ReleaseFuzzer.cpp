@@ -7,8 +7,10 @@
 // missing) is refused, and what the reader accepts is, field by field, what
 // that reading finds and keeps the documented rules (lengths in characters,
 // the characters of names and ids, device names, the version's three
-// numbers to 65535, the address's scheme, yes or no, no "${" or "$\").
+// numbers to 65535, the address's scheme, yes or no, no "${" or "$\", the
+// icon an icon file, the file and the licence UTF-8 as glibc's iconv reads it).
 
+#include "Iconv.h"
 #include "ReleaseDescription.h"
 
 #include <algorithm>
@@ -178,8 +180,13 @@ void CheckAgainstPlainReading(const std::string& text, const ReleaseDescription&
     Require(d.website == given("website") &&
             (d.website.empty() || ((scheme == "http:" || scheme == "https:") &&
                                    d.website.substr(scheme.size()).starts_with("//"))));
-    Require(d.icon == given("icon", kDefaultReleaseIcon));
-    Require(d.licence == given("licence") && (d.licence.empty() || ReadSkinFile(d.licence)));
+    Require(IsUtf8ByIconv(text));
+    const auto icon = ReadSkinFile(d.icon);
+    Require(d.icon == given("icon", kDefaultReleaseIcon) && icon &&
+            icon->starts_with(std::string("\0\0\1\0", 4)));
+    const auto licence = ReadSkinFile(d.licence);
+    Require(d.licence == given("licence") &&
+            (d.licence.empty() || (licence && IsUtf8ByIconv(*licence))));
     Require(given("desktop_shortcut", "yes") == (d.desktopShortcut ? "yes" : "no"));
     Require(d.copyright == given("copyright") && Characters(d.copyright) <= 100);
     for (const auto& [field, value] : *plain)
