@@ -9,6 +9,8 @@
 // the characters of names and ids, device names, the version's three
 // numbers to 65535, the address's scheme, yes or no, no "${" or "$\", the
 // icon an icon file, the file and the licence UTF-8 as glibc's iconv reads it).
+// Names of fields and the section, the scheme, and yes or no, are read
+// without regard to case, as ini files and addresses usually are.
 
 #include "Iconv.h"
 #include "ReleaseDescription.h"
@@ -187,7 +189,7 @@ void CheckAgainstPlainReading(const std::string& text, const ReleaseDescription&
     const auto licence = ReadSkinFile(d.licence);
     Require(d.licence == given("licence") &&
             (d.licence.empty() || (licence && IsUtf8ByIconv(*licence))));
-    Require(given("desktop_shortcut", "yes") == (d.desktopShortcut ? "yes" : "no"));
+    Require(Lowered(given("desktop_shortcut", "yes")) == (d.desktopShortcut ? "yes" : "no"));
     Require(d.copyright == given("copyright") && Characters(d.copyright) <= 100);
     for (const auto& [field, value] : *plain)
         Require(value.find("${") == std::string::npos && value.find("$\\") == std::string::npos);
