@@ -1,11 +1,20 @@
-// Any address through the hand-over rules, with a random table of lead bytes
-// (the first 16 bytes: one bit for each byte from 0x80, as the double-byte
-// code pages have them), against a reference that splits the address into
-// characters first and then looks for whole characters.
+// Any address through the hand-over rules, in one of two ways chosen by the
+// first byte's lowest bit:
+// - clear: a random table of lead bytes (the first 16 bytes: one bit for each
+//   byte from 0x80, as the double-byte code pages have them, 0x80 never a
+//   lead byte), against a reference that splits the address into characters
+//   first and then looks for whole characters;
+// - set: the address (after that byte) in the client's code page 936, against
+//   glibc's iconv: the address decoded to UTF-32, searched there character by
+//   character, and the parameters encoded back. Only addresses that iconv
+//   decodes completely, and that encode back to the same bytes, are compared.
 
+#include "Cp936.h"
 #include "HandOverAddress.h"
+#include "TextLayout.h"
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -63,9 +72,27 @@ std::optional<std::string> ReferenceParameters(const std::vector<std::string>& c
     return parameters;
 }
 
+void CheckCodePage936(const std::string& url) {
+    const std::optional<std::u32string> points = DecodeCp936(url);
+    if (!points || EncodeCp936(*points) != url)
+        return;
+    Require(ArmsHandOver(url, &IsCp936LeadByte) ==
+            (points->find(U"web\\main") != std::u32string::npos));
+    std::optional<std::string> expected;
+    const std::size_t hash = points->find(U'#'), slash = points->rfind(U'/');
+    if (points->find(U"http://") != std::u32string::npos && hash != std::u32string::npos &&
+        slash != std::u32string::npos)
+        expected = EncodeCp936(points->substr(hash + 1) + U'|' + points->substr(0, slash + 1));
+    Require(HandOverParameters(url, &IsCp936LeadByte) == expected);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size > 0 && data[0] & 1) {
+        CheckCodePage936(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
+        return 0;
+    }
     if (size < sizeof(g_leads))
         return 0;
     std::copy(data, data + sizeof(g_leads), g_leads);
