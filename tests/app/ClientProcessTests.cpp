@@ -10,7 +10,15 @@
 
 #include <gtest/gtest.h>
 
+#include <dbghelp.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -159,4 +167,77 @@ TEST_F(LoginClientTest, MinimiseButtonMinimisesTheBackdropWithTheContent) {
     EXPECT_TRUE(PumpUntil([&] { return ::IsIconic(windows.backdrop) != FALSE; }, 10000));
     EXPECT_TRUE(PumpUntil([&] { return !::IsWindowVisible(windows.content); }, 10000));
     m_client->Terminate();
+}
+
+namespace {
+
+// The client's own build keeps its reports as release "GameClient".
+std::string CrashFolder() {
+    char base[MAX_PATH] = {};
+    ::SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, base);
+    return std::string(base) + "\\GameClient\\crashes";
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = ::FindNextFileA(search, &found))
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(found.cFileName);
+    if (search != INVALID_HANDLE_VALUE)
+        ::FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string ReadWhole(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+} // namespace
+
+// A thread of the running client that faults (started in it from outside:
+// nothing a page or a skin reaches) leaves a minidump the system's reader
+// takes, with the fault in its exception stream, and the report's text; the
+// process then ends as an unhandled fault ends it, and the oldest reports
+// beyond the newest ten go.
+TEST_F(LoginClientTest, ACrashLeavesAMinidumpAndItsTextKeepingTheNewestTen) {
+    const std::string folder = CrashFolder();
+    for (const std::string& name : FilesIn(folder))
+        ::DeleteFileA((folder + "\\" + name).c_str());
+    ::SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
+    for (int i = 10; i < 21; ++i)
+        for (const char* extension : {".txt", ".dmp"})
+            std::ofstream(folder + "\\crash-200001" + std::to_string(i) + "-000000-1" + extension);
+    ASSERT_NE(StartClient().content, nullptr);
+    DWORD thread = 0;
+    HANDLE faulting =
+        ::CreateRemoteThread(m_client->Handle(), nullptr, 0,
+                             reinterpret_cast<LPTHREAD_START_ROUTINE>(1), nullptr, 0, &thread);
+    ASSERT_NE(faulting, nullptr);
+    ::CloseHandle(faulting);
+    ASSERT_TRUE(m_client->WaitForExit(60000));
+    EXPECT_EQ(m_client->ExitCode(), static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
+
+    const std::vector<std::string> files = FilesIn(folder);
+    ASSERT_EQ(files.size(), 20u);
+    EXPECT_EQ(files.front(), "crash-20000112-000000-1.dmp");
+    const std::string stem = folder + "\\" + files.back().substr(0, files.back().size() - 4);
+    const std::string text = ReadWhole(stem + ".txt");
+    for (const std::string& line :
+         {std::string("release: GameClient " CLIENT_VERSION),
+          std::string("client: " CLIENT_VERSION), std::string("config.xml sha256: "),
+          "exception: 0xc0000005 at 0000000000000001 in thread " + std::to_string(thread)})
+        EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
+
+    std::string dump = ReadWhole(stem + ".dmp");
+    MINIDUMP_DIRECTORY* directory = nullptr;
+    void* stream = nullptr;
+    ULONG size = 0;
+    ASSERT_TRUE(::MiniDumpReadDumpStream(dump.data(), ExceptionStream, &directory, &stream, &size));
+    const auto* exception = static_cast<MINIDUMP_EXCEPTION_STREAM*>(stream);
+    EXPECT_EQ(exception->ThreadId, thread);
+    EXPECT_EQ(exception->ExceptionRecord.ExceptionCode, EXCEPTION_ACCESS_VIOLATION);
 }
