@@ -1,6 +1,7 @@
 #include "SimpleBrowser.h"
 
 #include "HandOverAddress.h"
+#include "OfflinePage.h"
 #include "ScriptCommands.h"
 #include "TextConversion.h"
 
@@ -17,6 +18,9 @@ namespace {
 
 constexpr UINT kLoginPlaceholder = 1001;
 constexpr UINT kGamePlaceholder = 1012;
+// Timers of the offline page: showing it (after the failure's event has
+// returned) and trying the failed address again.
+constexpr UINT_PTR kShowOfflineTimer = 1, kRetryTimer = 2;
 constexpr DWORD kHostStyle = WS_VISIBLE | 0x4000;
 constexpr UINT kHostClassStyle = CS_GLOBALCLASS | CS_HREDRAW | CS_VREDRAW;
 constexpr char kGameProgram[] = "\\zuv3a\\webgame\\zazorerudo.exe";
@@ -241,6 +245,7 @@ void SimpleBrowser::ApplyZoom() {
 const MessageMap* SimpleBrowser::ThisMessageMap() {
     static const MessageMapEntry entries[] = {
         OnMessage<WM_SIZE, &SimpleBrowser::OnSize>(),
+        OnMessage<WM_TIMER, &SimpleBrowser::OnTimer>(),
     };
     static const MessageMap map{CWnd::ThisMessageMap(), entries};
     return &map;
@@ -260,6 +265,7 @@ const EventSinkMap* SimpleBrowser::ThisEventSinkMap() {
         OnEvent<id, DISPID_PRINTTEMPLATEINSTANTIATION,
                 &SimpleBrowser::OnEventPrintTemplateInstantiation>(),
         OnEvent<id, DISPID_PRINTTEMPLATETEARDOWN, &SimpleBrowser::OnEventPrintTemplateTeardown>(),
+        OnEvent<id, DISPID_NAVIGATEERROR, &SimpleBrowser::OnEventNavigateError>(),
     };
     static const EventSinkMap map{CWnd::ThisEventSinkMap(), entries};
     return &map;
@@ -332,10 +338,16 @@ void SimpleBrowser::OnEventBeforeNavigate2(IDispatch* frame, VARIANT* url, VARIA
 void SimpleBrowser::OnEventDocumentComplete(IDispatch* frame, VARIANT* url) {
     if (!IsTopLevel(frame))
         return;
+    const std::string address = VariantText(url);
+    // A page that is not the offline page came: the server is back.
+    if (!m_offlinePage.empty() && !address.starts_with(m_offlinePage)) {
+        m_failures = 0;
+        ::KillTimer(m_hWnd, kRetryTimer);
+    }
     // At 100 % the engine's own zoom is the one asked for.
     if (m_zoom != 100)
         ApplyZoom();
-    OnDocumentComplete(VariantText(url));
+    OnDocumentComplete(address);
 }
 
 void SimpleBrowser::OnEventDownloadBegin() {
@@ -377,6 +389,46 @@ void SimpleBrowser::OnEventPrintTemplateTeardown(IDispatch*) {
     OnPrintTemplateTeardown();
 }
 
+void SimpleBrowser::OnEventNavigateError(IDispatch* frame, VARIANT* url, VARIANT*, VARIANT* status,
+                                         VARIANT_BOOL* cancel) {
+    if (!IsTopLevel(frame))
+        return;
+    VARIANT code;
+    ::VariantInit(&code);
+    const bool number = status && SUCCEEDED(::VariantChangeType(&code, status, 0, VT_I4));
+    const std::string address = VariantText(url);
+    if (number && ShowOfflinePage(address, code.lVal) && cancel)
+        *cancel = VARIANT_TRUE;
+    OnNavigateError(address, number ? code.lVal : 0);
+}
+
+void SimpleBrowser::SetOfflinePage(std::string page, std::string more) {
+    m_offlinePage = std::move(page);
+    m_offlineMore = std::move(more);
+}
+
+bool SimpleBrowser::ShowOfflinePage(const std::string& url, long status) {
+    if (m_offlinePage.empty() || !m_hWnd || !MeansServerUnreachable(status) ||
+        url.starts_with(m_offlinePage))
+        return false;
+    m_failedUrl = url;
+    m_offlineAddress =
+        OfflinePageAddress(m_offlinePage, ToNarrow(ToWide(url), CP_UTF8), status, m_offlineMore);
+    // Navigating from inside the failure's own event is left to the browser's
+    // mercy; a moment later it is an ordinary navigation.
+    ::SetTimer(m_hWnd, kShowOfflineTimer, 0, nullptr);
+    ::SetTimer(m_hWnd, kRetryTimer, RetryDelaySeconds(m_failures++) * 1000, nullptr);
+    return true;
+}
+
+LRESULT SimpleBrowser::OnTimer(WPARAM id, LPARAM) {
+    if (id != kShowOfflineTimer && id != kRetryTimer)
+        return Default();
+    ::KillTimer(m_hWnd, id);
+    Navigate(id == kShowOfflineTimer ? m_offlineAddress.c_str() : m_failedUrl.c_str());
+    return 0;
+}
+
 void SimpleBrowser::InstallUIHandler() {
     if (!m_pBrowser)
         return;
@@ -406,6 +458,13 @@ bool SimpleBrowser::OnBeforeNavigate2(std::string url, std::string, void*, DWORD
     StartGameProgram(m_launchParams);
     // The game now belongs to the external program; the client ends at once.
     std::exit(1);
+}
+
+void SimpleBrowser::OnNavigateError(std::string url, LONG status) {
+    Notify(NavigateError, [&](Notification& n) {
+        n.url = std::move(url);
+        n.progress = status;
+    });
 }
 
 template <class Fill> void SimpleBrowser::Notify(UINT code, Fill fill) {

@@ -27,6 +27,8 @@ public:
         TitleChange = 7,
         PrintTemplateInstantiation = 8,
         PrintTemplateTeardown = 9,
+        // A top-level navigation failed; `progress` holds the status.
+        NavigateError = 10,
     };
 
     // The record a notification's lParam points to, valid during the send.
@@ -64,6 +66,13 @@ public:
     // the DPI it was made at as the host's place is; otherwise the page fills
     // the host as after any resize.
     void MoveForDpi(const RECT& place, int dpi);
+    // Shows `page` (a file: or res: address the client chose, without a
+    // query) instead of the browser's own error page when a top-level
+    // navigation cannot reach its server, telling it the failed address, the
+    // reason and `more` ("&name=value" pairs). While it shows, the failed
+    // address is tried again after growing pauses, until a page other than it
+    // completes; the tries end with the window. Empty: the browser's own page.
+    void SetOfflinePage(std::string page, std::string more);
 
     // Browser events of the top-level frame (and the frame-less ones). All
     // but OnBeforeNavigate2 notify the parent; OnBeforeNavigate2 returns
@@ -79,6 +88,7 @@ public:
     virtual void OnTitleChange(std::string text);
     virtual void OnPrintTemplateInstantiation();
     virtual void OnPrintTemplateTeardown();
+    virtual void OnNavigateError(std::string url, LONG status);
 
     BOOL PreTranslateMessage(MSG* msg) override;
     static const MessageMap* ThisMessageMap();
@@ -103,6 +113,9 @@ protected:
 
 private:
     void OnSize(UINT type, int cx, int cy);
+    LRESULT OnTimer(WPARAM id, LPARAM);
+    // Whether the failure of `url` with `status` shows the offline page.
+    bool ShowOfflinePage(const std::string& url, long status);
 
     void OnEventBeforeNavigate2(IDispatch* frame, VARIANT* url, VARIANT* flags,
                                 VARIANT* targetFrame, VARIANT* postData, VARIANT* headers,
@@ -116,6 +129,8 @@ private:
     void OnEventTitleChange(const char* text);
     void OnEventPrintTemplateInstantiation(IDispatch* ignored);
     void OnEventPrintTemplateTeardown(IDispatch* ignored);
+    void OnEventNavigateError(IDispatch* frame, VARIANT* url, VARIANT* targetFrame, VARIANT* status,
+                              VARIANT_BOOL* cancel);
 
     bool IsTopLevel(IDispatch* frame) const;
     void InstallUIHandler();
@@ -139,4 +154,12 @@ private:
     // a top-level navigation means it will not come.
     bool m_reloadPending = false;
     std::string m_reloadUrl;
+
+    std::string m_offlinePage;
+    std::string m_offlineMore;
+    // The offline page's address for the last failure, until it is shown.
+    std::string m_offlineAddress;
+    std::string m_failedUrl;
+    // Failures in a row: the next pause before trying again grows with them.
+    unsigned m_failures = 0;
 };

@@ -246,6 +246,8 @@ BOOL CEnterGameDlg::OnInitDialog() {
     m_browser.CreateBrowser(
         m_gameUrl.c_str(), 0, Scaled(kFirstBrowserTop), client.right - client.left,
         client.bottom - client.top - Scaled(kFirstBrowserShortfall), this, kBrowserPlaceholder);
+    const OfflinePageChoice offline = OfflinePage();
+    m_browser.SetOfflinePage(offline.page, offline.more);
     m_browser.SetZoom(ScaleBy(100, m_dpi, SystemDpi()));
     SkinButtons();
 

@@ -55,6 +55,8 @@ BOOL CMainDlg::OnInitDialog() {
         Setting("login_url").c_str(), Scaled(IntSetting("login_browserctrl_posx")),
         Scaled(IntSetting("login_browserctrl_posy")), Scaled(IntSetting("login_browserctrl_width")),
         Scaled(IntSetting("login_browserctrl_height")), this, kBrowserPlaceholder, m_dpi);
+    const OfflinePageChoice offline = OfflinePage();
+    m_browser.SetOfflinePage(offline.page, offline.more);
     if (m_browser.m_hWnd) {
         m_browser.GetWindowRect(&m_browserFirstPlace);
         ScreenToClient(&m_browserFirstPlace);

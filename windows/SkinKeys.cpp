@@ -48,6 +48,7 @@ std::vector<SkinKey> MakeKeys() {
             stem == "game_paybtn")
             keys.push_back({stem + "_url", stem, Kind::LinkAddress, Element::GameButton});
     }
+    keys.push_back({"offline_page", "offline_page", Kind::OfflinePage, Element::OfflinePage, true});
     return keys;
 }
 

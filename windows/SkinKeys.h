@@ -22,6 +22,7 @@ enum class SkinValueKind {
     Background,  // a .bmp under data\, stretched over the game window
     Backdrop,    // an image with an alpha channel, the login window's shape
     Picture,     // a GIF, animated or not, or a still image
+    OfflinePage, // an HTML file under data\, shown when the server cannot be reached
 };
 
 enum class SkinElementKind {
@@ -31,7 +32,8 @@ enum class SkinElementKind {
     GameBackground,
     Title,
     Picture,
-    GameButton
+    GameButton,
+    OfflinePage
 };
 
 struct SkinKey {
@@ -39,9 +41,11 @@ struct SkinKey {
     std::string element;
     SkinValueKind kind;
     SkinElementKind elementKind;
+    // Whether a skin may leave it out without anything missing.
+    bool optional = false;
 };
 
-// All 115 keys.
+// All 116 keys.
 const std::vector<SkinKey>& SkinKeys();
 // The stems of the game window's ten buttons, in the order they are laid out
 // (the close button first, nearest the right edge by default).

@@ -9,3 +9,14 @@ std::string Setting(const std::string& key);
 int IntSetting(const std::string& key);
 // "data\" followed by the value: a path relative to the current directory.
 std::string DataPath(const std::string& key);
+
+// Where the windows' browsers show that the server cannot be reached: the
+// skin's `offline_page` under data\ (a file: address) when that file is
+// there, else the page built into the executable (a res: address); and what
+// the page is told besides the failure: the system's language ("&lang=zh" or
+// "&lang=en") and the title's colour ("&colour=RRGGBB").
+struct OfflinePageChoice {
+    std::string page;
+    std::string more;
+};
+OfflinePageChoice OfflinePage();

@@ -121,3 +121,26 @@ VARIANT ByteArray(const std::string& bytes) {
     ::SafeArrayUnaccessData(v.parray);
     return v;
 }
+
+VARIANT_BOOL FireNavigateError(SimpleBrowser& host, IDispatch* frame, const std::wstring& url,
+                               long status) {
+    VARIANT address = Text(url), target = Text(L""), code;
+    ::VariantInit(&code);
+    code.vt = VT_I4;
+    code.lVal = status;
+    VARIANT_BOOL cancel = VARIANT_FALSE;
+    VARIANT args[5];
+    ::VariantInit(&args[0]);
+    args[0].vt = VT_BYREF | VT_BOOL;
+    args[0].pboolVal = &cancel;
+    args[1] = RefTo(&code);
+    args[2] = RefTo(&target);
+    args[3] = RefTo(&address);
+    ::VariantInit(&args[4]);
+    args[4].vt = VT_DISPATCH;
+    args[4].pdispVal = frame;
+    FireEvent(host, DISPID_NAVIGATEERROR, args, 5);
+    ::VariantClear(&address);
+    ::VariantClear(&target);
+    return cancel;
+}

@@ -16,6 +16,10 @@ HRESULT FireFrameEvent(SimpleBrowser& host, DISPID dispid, IDispatch* frame,
 // An event with one string argument (null: a null string).
 HRESULT FireTextEvent(SimpleBrowser& host, DISPID dispid, const wchar_t* text);
 
+// NavigateError of `frame` with `status`; the Cancel the host left.
+VARIANT_BOOL FireNavigateError(SimpleBrowser& host, IDispatch* frame, const std::wstring& url,
+                               long status);
+
 // BeforeNavigate2 as the control fires it; the body and Cancel can be set and read.
 class CBeforeNavigate2 {
 public:

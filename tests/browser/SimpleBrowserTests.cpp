@@ -403,3 +403,62 @@ TEST_F(BrowserHost, ScriptCallsAfterTheHostIsGoneDoNothing) {
 }
 
 } // namespace
+
+// A top-level page whose server cannot be reached gives way to the offline
+// page, told the address, the reason and the window's own values; the
+// address is tried again by itself until another page completes. A page's
+// own answer (404), a cancelled navigation and an inner frame's failure are
+// left to the browser.
+TEST_F(BrowserHost, AnUnreachableServerShowsTheOfflinePageUntilAPageCompletes) {
+    CreateGameHost();
+    UseFakeBrowser(browser, fake);
+    const std::wstring failed = L"http://127.0.0.1:9/\u6E38\u620F.html?a=1&b=2";
+    EXPECT_EQ(FireNavigateError(browser, &fake, failed, 503), VARIANT_FALSE);
+    PumpFor(100);
+    EXPECT_TRUE(fake.m_navigations.empty()) << "without an offline page";
+
+    browser.SetOfflinePage("file:///C:/skin/data/offline.html", "&lang=zh&colour=E8EEF6");
+    const std::wstring offline =
+        L"file:///C:/skin/data/offline.html?url=http%3A%2F%2F127.0.0.1%3A9%2F"
+        L"%E6%B8%B8%E6%88%8F.html%3Fa%3D1%26b%3D2&reason=";
+    CValueObject innerFrame(L"frame");
+    const struct {
+        IDispatch* frame;
+        long status;
+        const wchar_t* reason; // null: the browser's own page
+    } cases[] = {{&fake, 404, nullptr},
+                 {&fake, static_cast<long>(0x80004004), nullptr},
+                 {&innerFrame, 503, nullptr},
+                 {&fake, 503, L"http-503&status=503"},
+                 {&fake, static_cast<long>(0x800C0005), L"not-found&status=-2146697211"},
+                 {&fake, static_cast<long>(0x800C0004), L"refused&status=-2146697212"}};
+    for (const auto& c : cases) {
+        fake.m_navigations.clear();
+        EXPECT_EQ(FireNavigateError(browser, c.frame, failed, c.status),
+                  c.reason ? VARIANT_TRUE : VARIANT_FALSE)
+            << c.status;
+        PumpFor(200);
+        if (c.reason)
+            EXPECT_EQ(fake.m_navigations,
+                      std::vector<std::wstring>{offline + c.reason + L"&lang=zh&colour=E8EEF6"});
+        else
+            EXPECT_TRUE(fake.m_navigations.empty()) << c.status;
+    }
+    // After a success the pauses start again from the shortest; the offline
+    // page's own completion keeps the tries going.
+    FireFrameEvent(browser, DISPID_DOCUMENTCOMPLETE, &fake, L"http://127.0.0.1/other.html");
+    EXPECT_EQ(FireNavigateError(browser, &fake, failed, 503), VARIANT_TRUE);
+    PumpFor(200);
+    FireFrameEvent(browser, DISPID_DOCUMENTCOMPLETE, &fake, offline + L"http-503");
+    fake.m_navigations.clear();
+    ASSERT_TRUE(PumpUntil([&] { return !fake.m_navigations.empty(); }, 30000));
+    EXPECT_EQ(fake.m_navigations.front(), failed);
+    // Another page completes: no more tries.
+    FireFrameEvent(browser, DISPID_DOCUMENTCOMPLETE, &fake, L"http://127.0.0.1/other.html");
+    EXPECT_EQ(FireNavigateError(browser, &fake, failed, 503), VARIANT_TRUE);
+    FireFrameEvent(browser, DISPID_DOCUMENTCOMPLETE, &fake, L"http://127.0.0.1/other.html");
+    PumpFor(300);
+    fake.m_navigations.clear();
+    PumpFor(6000);
+    EXPECT_TRUE(fake.m_navigations.empty());
+}

@@ -196,6 +196,9 @@ const std::vector<BrokenSkin>& BrokenSkins() {
         {"a missing image",
          [](SkinCopy& s) { s.Set("game_bg", "nothing.bmp"); },
          {{E, "game_bg", "data\\nothing.bmp does not exist"}}},
+        {"an offline page that is not there",
+         [](SkinCopy& s) { s.Set("offline_page", "gone.html"); },
+         {{E, "offline_page", "data\\gone.html does not exist"}}},
         {"a truncated bitmap",
          [](SkinCopy& s) {
              std::string bytes = ReadFile(s.Dir().PathOf("data\\game_bg.bmp"));

@@ -1326,7 +1326,7 @@ TEST_F(GameWindowTest, TheKeyTableAndTheReferenceNameExactlyTheKeysTheClientRead
     std::ifstream file(WinePath(CLIENT_SOURCE_DIR "/docs/configuration.md"));
     std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     std::set<std::string> documented;
-    const std::regex key("`((login|game)_[a-z_]+)`");
+    const std::regex key("`((login|game|offline)_[a-z_]+)`");
     for (auto it = std::sregex_iterator(text.begin(), text.end(), key);
          it != std::sregex_iterator(); ++it)
         documented.insert((*it)[1]);
@@ -1337,7 +1337,7 @@ TEST_F(GameWindowTest, TheKeyTableAndTheReferenceNameExactlyTheKeysTheClientRead
     std::set<std::string> table;
     for (const SkinKey& entry : SkinKeys())
         table.insert(entry.name);
-    EXPECT_EQ(read.size(), 115u);
+    EXPECT_EQ(read.size(), 116u);
     EXPECT_EQ(table.size(), SkinKeys().size());
     EXPECT_EQ(table, read);
     EXPECT_EQ(documented, read);

@@ -134,6 +134,8 @@ Problem WhenMissing(const SkinKey& key) {
         return {Severity::Error, "the login window has no backdrop and cannot be seen"};
     case SkinValueKind::Picture:
         return {Severity::Warning, "no picture is shown"};
+    case SkinValueKind::OfflinePage:
+        return {Severity::Error, "the client shows its own page when the server cannot be reached"};
     }
     return {Severity::Warning, ""};
 }
@@ -327,7 +329,7 @@ void CSkinChecker::CheckMissingKeys() {
     std::vector<std::string> order;
     std::map<std::string, std::vector<const SkinKey*>> missing;
     for (const SkinKey& key : SkinKeys()) {
-        if (Given(key.name))
+        if (Given(key.name) || key.optional)
             continue;
         if (!missing.count(key.element))
             order.push_back(key.element);
@@ -366,29 +368,33 @@ void CSkinChecker::CheckValue(const SkinKey& key) {
             Add(key.name, *problem);
     } else if (IsImageKind(key.kind)) {
         CheckImage(key);
+    } else if (key.kind == SkinValueKind::OfflinePage) {
+        CheckFilePresent(key);
     }
+}
+
+// Whether the file a key names under data\ can be read; says why not.
+bool CSkinChecker::CheckFileReadable(const SkinKey& key, const std::string& path, FileKind kind) {
+    const char* problem = kind == FileKind::Missing      ? " does not exist: "
+                          : kind == FileKind::Folder     ? " is a folder: "
+                          : kind == FileKind::Device     ? " names a device, not a file: "
+                          : kind == FileKind::Unreadable ? " cannot be read: "
+                                                         : nullptr;
+    if (problem)
+        Add(Severity::Error, key.name, path + problem + WhenMissing(key).message);
+    return !problem;
+}
+
+void CSkinChecker::CheckFilePresent(const SkinKey& key) {
+    const std::string path = "data\\" + Value(key.name);
+    CheckFileReadable(key, path, KindOfFile(path));
 }
 
 void CSkinChecker::CheckImage(const SkinKey& key) {
     const std::string path = "data\\" + Value(key.name);
     const FileKind kind = KindOfFile(path);
-    switch (kind) {
-    case FileKind::Missing:
-        Add(Severity::Error, key.name, path + " does not exist: " + WhenMissing(key).message);
+    if (!CheckFileReadable(key, path, kind))
         return;
-    case FileKind::Folder:
-        Add(Severity::Error, key.name, path + " is a folder: " + WhenMissing(key).message);
-        return;
-    case FileKind::Device:
-        Add(Severity::Error, key.name,
-            path + " names a device, not a file: " + WhenMissing(key).message);
-        return;
-    case FileKind::Unreadable:
-        Add(Severity::Error, key.name, path + " cannot be read: " + WhenMissing(key).message);
-        return;
-    default:
-        break;
-    }
     const std::size_t before = m_findings.size();
     CheckContent(key, path, kind, false);
     // At high DPI the client loads the image's twice-size version the same

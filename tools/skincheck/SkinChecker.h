@@ -38,6 +38,8 @@ private:
     void CheckMissingKeys();
     void CheckValue(const SkinKey& key);
     void CheckImage(const SkinKey& key);
+    void CheckFilePresent(const SkinKey& key);
+    bool CheckFileReadable(const SkinKey& key, const std::string& path, FileKind kind);
     // `twice`: `path` is the twice-size version of the key's image.
     void CheckContent(const SkinKey& key, const std::string& path, FileKind kind, bool twice);
     void CheckBitmap(const SkinKey& key, const std::string& path, FileKind kind, bool twice);
