@@ -1,6 +1,7 @@
 #include "SimpleBrowser.h"
 
 #include "HandOverAddress.h"
+#include "NavigationAddress.h"
 #include "ScriptCommands.h"
 #include "TextConversion.h"
 
@@ -23,17 +24,6 @@ constexpr char kGameProgram[] = "\\zuv3a\\webgame\\zazorerudo.exe";
 // ICustomDoc, which the import libraries do not define.
 constexpr IID kCustomDocIid = {
     0x3050F3F0, 0x98B5, 0x11CF, {0xBB, 0x82, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x0B}};
-
-bool IsLeadByte(unsigned char byte) {
-    return ::IsDBCSLeadByte(byte) != FALSE;
-}
-
-// Narrow text of a URL-like argument: empty unless it is a string.
-std::string VariantText(const VARIANT* value) {
-    if (!value || value->vt != VT_BSTR)
-        return {};
-    return BstrToNarrow(value->bstrVal);
-}
 
 // A copy of the request body of a navigation.
 struct RequestBody {
@@ -323,8 +313,8 @@ void SimpleBrowser::OnEventBeforeNavigate2(IDispatch* frame, VARIANT* url, VARIA
     if (!IsTopLevel(frame))
         return;
     RequestBody body = CopyRequestBody(postData);
-    bool cancelled = OnBeforeNavigate2(VariantText(url), VariantText(targetFrame), body.bytes.get(),
-                                       body.size, VariantText(headers));
+    bool cancelled = OnBeforeNavigate2(NavigationText(url), NavigationText(targetFrame),
+                                       body.bytes.get(), body.size, NavigationText(headers));
     if (cancel)
         *cancel = cancelled ? VARIANT_TRUE : VARIANT_FALSE;
 }
@@ -335,7 +325,7 @@ void SimpleBrowser::OnEventDocumentComplete(IDispatch* frame, VARIANT* url) {
     // At 100 % the engine's own zoom is the one asked for.
     if (m_zoom != 100)
         ApplyZoom();
-    OnDocumentComplete(VariantText(url));
+    OnDocumentComplete(NavigationText(url));
 }
 
 void SimpleBrowser::OnEventDownloadBegin() {
@@ -358,7 +348,7 @@ void SimpleBrowser::OnEventNavigateComplete2(IDispatch* frame, VARIANT* url) {
     m_reloadPending = false;
     InstallUIHandler();
     RegisterScriptCommands(this);
-    OnNavigateComplete2(VariantText(url));
+    OnNavigateComplete2(NavigationText(url));
 }
 
 void SimpleBrowser::OnEventStatusTextChange(const char* text) {
@@ -395,11 +385,11 @@ void SimpleBrowser::InstallUIHandler() {
 bool SimpleBrowser::OnBeforeNavigate2(std::string url, std::string, void*, DWORD, std::string) {
     if (!CWnd::FromHandle(::GetParent(m_hWnd)))
         return false;
-    if (ArmsHandOver(url, &IsLeadByte))
+    if (ArmsHandOver(url, &IsAnsiLeadByte))
         s_launchArmed = true;
     if (!s_launchArmed)
         return false;
-    std::optional<std::string> parameters = HandOverParameters(url, &IsLeadByte);
+    std::optional<std::string> parameters = HandOverParameters(url, &IsAnsiLeadByte);
     if (!parameters)
         return false;
     m_launchParams = *parameters;
