@@ -68,11 +68,12 @@ struct Address {
 // `codePage` 0: the client's own path, in the prefix's code page.
 void Fuzz(UINT codePage, LeadByteTest isLeadByte) {
     const UINT oracleCodePage = codePage ? codePage : ::GetACP();
-    // The pieces the rules look for come up as often as all the others.
+    // The pieces the rules look for come up as often as all the others, and
+    // their tails, which a trail byte 'w' or 'h' would complete.
     std::vector<std::wstring> pieces;
     for (int copies = 0; copies < 4; ++copies)
         pieces.insert(pieces.end(), {L"web\\main", L"http://", L"#", L"/", L"\\", L"|", L":", L"w",
-                                     L"main", L"a", L"."});
+                                     L"main", L"a", L".", L"eb\\main", L"ttp://"});
     for (const std::wstring& piece : AwkwardCharacters())
         pieces.push_back(piece);
     std::vector<std::wstring> trailing = TrailByteCharacters(oracleCodePage, "\\|/#:webmainhtp");
@@ -92,9 +93,9 @@ void Fuzz(UINT codePage, LeadByteTest isLeadByte) {
         ASSERT_EQ(actual, expected)
             << "code page " << oracleCodePage << ", seed " << seed << ", iteration " << i
             << ", address \"" << Escaped(address.text) << "\" (vt " << address.value.vt
-            << "), narrow \"" << Escaped(narrow) << "\", parameters \""
-            << Escaped(actual.parameters.value_or("(none)")) << "\", expected \""
-            << Escaped(expected.parameters.value_or("(none)")) << "\"";
+            << "), narrow \"" << Escaped(narrow) << "\", arms " << actual.arms << " (expected "
+            << expected.arms << "), parameters \"" << Escaped(actual.parameters.value_or("(none)"))
+            << "\", expected \"" << Escaped(expected.parameters.value_or("(none)")) << "\"";
         armed += expected.arms;
         handedOver += expected.parameters.has_value();
     }
