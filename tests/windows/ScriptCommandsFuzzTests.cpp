@@ -24,15 +24,26 @@
 namespace {
 
 // Text pieces for titles and addresses: long runs, line breaks, double-byte
-// text, and the awkward characters (NULs, lone surrogates, unmappable ones).
+// text, and the awkward characters (lone surrogates, unmappable ones).
 std::vector<std::wstring> TextPieces() {
     std::vector<std::wstring> pieces = {
         L"a",      L"Title ", L"\r\n",
         L"\n",     L"\t",     L"&",
         L"\u6E38", L"\u620F", L"0123456789abcdefghijklmnopqrstuvwxyz"};
+    // NULs come from RandomText, so that most texts run long.
     for (const std::wstring& piece : AwkwardCharacters())
-        pieces.push_back(piece);
+        if (piece[0] != L'\0')
+            pieces.push_back(piece);
     return pieces;
+}
+
+// Text of `length` pieces at most; at times a NUL and more text after it.
+std::wstring RandomText(CFuzzRandom& random, const std::vector<std::wstring>& pieces,
+                        size_t length) {
+    std::wstring text = random.Text(pieces, length);
+    if (random.OneIn(3))
+        text += std::wstring(1, L'\0') + random.Text(pieces, 4);
+    return text;
 }
 
 // One argument, and the narrow text the command must receive for it: none
@@ -71,7 +82,7 @@ void RandomTitle(CFuzzRandom& random, const std::vector<std::wstring>& pieces, U
         argument.description = "null";
         return;
     default: {
-        std::wstring text = random.Text(pieces, random.OneIn(10) ? 400 : 12);
+        std::wstring text = RandomText(random, pieces, random.OneIn(10) ? 400 : 12);
         argument.args.Text(text);
         argument.text = Visible(text, codePage);
         argument.description = "\"" + Escaped(text) + "\"";
@@ -91,7 +102,7 @@ void RandomTitle(CFuzzRandom& random, const std::vector<std::wstring>& pieces, U
 // Addresses stay on this machine: every one is a fragment of the blank page.
 void RandomAddress(CFuzzRandom& random, const std::vector<std::wstring>& pieces, UINT codePage,
                    Argument& argument) {
-    std::wstring text = L"about:blank#" + random.Text(pieces, random.OneIn(4) ? 300 : 10);
+    std::wstring text = L"about:blank#" + RandomText(random, pieces, random.OneIn(3) ? 300 : 10);
     argument.args.Text(text);
     argument.text = Visible(text, codePage);
     argument.description = "\"" + Escaped(text) + "\"";
