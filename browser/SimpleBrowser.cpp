@@ -1,6 +1,7 @@
 #include "SimpleBrowser.h"
 
 #include "HandOverAddress.h"
+#include "NavigationAddress.h"
 #include "OfflinePage.h"
 #include "ScriptCommands.h"
 #include "TextConversion.h"
@@ -27,17 +28,6 @@ constexpr char kGameProgram[] = "\\zuv3a\\webgame\\zazorerudo.exe";
 // ICustomDoc, which the import libraries do not define.
 constexpr IID kCustomDocIid = {
     0x3050F3F0, 0x98B5, 0x11CF, {0xBB, 0x82, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x0B}};
-
-bool IsLeadByte(unsigned char byte) {
-    return ::IsDBCSLeadByte(byte) != FALSE;
-}
-
-// Narrow text of a URL-like argument: empty unless it is a string.
-std::string VariantText(const VARIANT* value) {
-    if (!value || value->vt != VT_BSTR)
-        return {};
-    return BstrToNarrow(value->bstrVal);
-}
 
 // A copy of the request body of a navigation.
 struct RequestBody {
@@ -329,8 +319,8 @@ void SimpleBrowser::OnEventBeforeNavigate2(IDispatch* frame, VARIANT* url, VARIA
     if (!IsTopLevel(frame))
         return;
     RequestBody body = CopyRequestBody(postData);
-    bool cancelled = OnBeforeNavigate2(VariantText(url), VariantText(targetFrame), body.bytes.get(),
-                                       body.size, VariantText(headers));
+    bool cancelled = OnBeforeNavigate2(NavigationText(url), NavigationText(targetFrame),
+                                       body.bytes.get(), body.size, NavigationText(headers));
     if (cancel)
         *cancel = cancelled ? VARIANT_TRUE : VARIANT_FALSE;
 }
@@ -338,7 +328,7 @@ void SimpleBrowser::OnEventBeforeNavigate2(IDispatch* frame, VARIANT* url, VARIA
 void SimpleBrowser::OnEventDocumentComplete(IDispatch* frame, VARIANT* url) {
     if (!IsTopLevel(frame))
         return;
-    const std::string address = VariantText(url);
+    const std::string address = NavigationText(url);
     // A page that is not the offline page came: the server is back.
     if (!m_offlinePage.empty() && !address.starts_with(m_offlinePage)) {
         m_failures = 0;
@@ -370,7 +360,7 @@ void SimpleBrowser::OnEventNavigateComplete2(IDispatch* frame, VARIANT* url) {
     m_reloadPending = false;
     InstallUIHandler();
     RegisterScriptCommands(this);
-    OnNavigateComplete2(VariantText(url));
+    OnNavigateComplete2(NavigationText(url));
 }
 
 void SimpleBrowser::OnEventStatusTextChange(const char* text) {
@@ -396,7 +386,7 @@ void SimpleBrowser::OnEventNavigateError(IDispatch* frame, VARIANT* url, VARIANT
     VARIANT code;
     ::VariantInit(&code);
     const bool number = status && SUCCEEDED(::VariantChangeType(&code, status, 0, VT_I4));
-    const std::string address = VariantText(url);
+    const std::string address = NavigationText(url);
     if (number && ShowOfflinePage(address, code.lVal) && cancel)
         *cancel = VARIANT_TRUE;
     OnNavigateError(address, number ? code.lVal : 0);
@@ -447,11 +437,11 @@ void SimpleBrowser::InstallUIHandler() {
 bool SimpleBrowser::OnBeforeNavigate2(std::string url, std::string, void*, DWORD, std::string) {
     if (!CWnd::FromHandle(::GetParent(m_hWnd)))
         return false;
-    if (ArmsHandOver(url, &IsLeadByte))
+    if (ArmsHandOver(url, &IsAnsiLeadByte))
         s_launchArmed = true;
     if (!s_launchArmed)
         return false;
-    std::optional<std::string> parameters = HandOverParameters(url, &IsLeadByte);
+    std::optional<std::string> parameters = HandOverParameters(url, &IsAnsiLeadByte);
     if (!parameters)
         return false;
     m_launchParams = *parameters;
