@@ -6,3 +6,5 @@
 
 inline constexpr wchar_t kUpdateUrlResource[] = L"UPDATE_URL";
 inline constexpr wchar_t kUpdateKeyResource[] = L"UPDATE_KEY";
+// Where a branded client sends its crash reports: ASCII, no terminator.
+inline constexpr wchar_t kCrashReportUrlResource[] = L"CRASH_REPORT_URL";

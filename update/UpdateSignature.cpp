@@ -69,6 +69,11 @@ std::optional<UpdateSource> ReadUpdateSource(HMODULE module) {
     return UpdateSource{std::move(*url), std::move(*key)};
 }
 
+std::string ReadCrashReportUrl(HMODULE module) {
+    return ResourceBytes(module ? module : ::GetModuleHandleW(nullptr), kCrashReportUrlResource)
+        .value_or("");
+}
+
 std::optional<Sha256Digest> Sha256(std::string_view bytes) {
     CSha256 hash;
     if (!hash.Add(bytes.data(), static_cast<ULONG>(bytes.size())))

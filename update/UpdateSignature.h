@@ -23,6 +23,10 @@ struct UpdateSource {
 // executable for nullptr); nothing unless both are there.
 std::optional<UpdateSource> ReadUpdateSource(HMODULE module = nullptr);
 
+// Where `module` (the running executable for nullptr) sends its crash
+// reports, as the packaging wrote it; empty when it sends none.
+std::string ReadCrashReportUrl(HMODULE module = nullptr);
+
 using Sha256Digest = std::array<unsigned char, 32>;
 
 std::optional<Sha256Digest> Sha256(std::string_view bytes);

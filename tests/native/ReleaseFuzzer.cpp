@@ -63,8 +63,13 @@ std::string Written(const ReleaseDescription& d) {
                        "\nversion=" + d.version.Text() + "\nicon=" + d.icon +
                        "\ndesktop_shortcut=" + (d.desktopShortcut ? "yes" : "no") + "\n";
     const std::pair<const char*, const std::string*> optional[] = {
-        {"name_en", &d.englishName}, {"website", &d.website},      {"licence", &d.licence},
-        {"copyright", &d.copyright}, {"update_url", &d.updateUrl}, {"update_key", &d.updateKey}};
+        {"name_en", &d.englishName},
+        {"website", &d.website},
+        {"licence", &d.licence},
+        {"copyright", &d.copyright},
+        {"update_url", &d.updateUrl},
+        {"update_key", &d.updateKey},
+        {"crash_report_url", &d.crashReportUrl}};
     for (const auto& [field, value] : optional)
         if (!value->empty())
             text += std::string(field) + "=" + *value + "\n";
@@ -76,7 +81,7 @@ bool Same(const ReleaseDescription& a, const ReleaseDescription& b) {
            a.id == b.id && a.version.Text() == b.version.Text() && a.website == b.website &&
            a.icon == b.icon && a.licence == b.licence && a.desktopShortcut == b.desktopShortcut &&
            a.copyright == b.copyright && a.updateUrl == b.updateUrl && a.updateKey == b.updateKey &&
-           a.updateKeyDer == b.updateKeyDer;
+           a.updateKeyDer == b.updateKeyDer && a.crashReportUrl == b.crashReportUrl;
 }
 
 std::string Lowered(std::string text) {
@@ -96,8 +101,9 @@ std::string Trim(std::string_view text) {
 // when it breaks the format itself.
 std::optional<std::map<std::string, std::string>> PlainReading(std::string_view text) {
     static const std::set<std::string> known = {
-        "name",    "name_en",   "publisher",        "id",         "version",   "website", "icon",
-        "licence", "copyright", "desktop_shortcut", "update_url", "update_key"};
+        "name",       "name_en",    "publisher",       "id",        "version",
+        "website",    "icon",       "licence",         "copyright", "desktop_shortcut",
+        "update_url", "update_key", "crash_report_url"};
     if (text.starts_with("\xEF\xBB\xBF"))
         text.remove_prefix(3);
     std::map<std::string, std::string> fields;
@@ -209,17 +215,20 @@ void CheckAgainstPlainReading(const std::string& text, const ReleaseDescription&
     Require(Lowered(given("desktop_shortcut", "yes")) == (d.desktopShortcut ? "yes" : "no"));
     Require(d.copyright == given("copyright") && Characters(d.copyright) <= 100);
     // Given together: a printable ASCII http(s) address without spaces, and
-    // a public key file of the skin's.
+    // a public key file of the skin's. Crash reports go to such an address too.
+    auto isWebAddress = [](const std::string& address) {
+        const std::string scheme = Lowered(address.substr(0, address.find("://") + 3));
+        return (scheme == "http://" || scheme == "https://") &&
+               std::all_of(address.begin(), address.end(),
+                           [](char c) { return c > ' ' && c < 0x7F; });
+    };
     Require(d.updateUrl == given("update_url") && d.updateKey == given("update_key") &&
             d.updateUrl.empty() == d.updateKey.empty());
-    if (!d.updateUrl.empty()) {
-        const std::string updateScheme =
-            Lowered(d.updateUrl.substr(0, d.updateUrl.find("://") + 3));
-        Require(updateScheme == "http://" || updateScheme == "https://");
-        Require(std::all_of(d.updateUrl.begin(), d.updateUrl.end(),
-                            [](char c) { return c > ' ' && c < 0x7F; }));
-        Require(ReadSkinFile(d.updateKey) == kUpdateKeyPem && d.updateKeyDer == kUpdateKeyDer);
-    }
+    if (!d.updateUrl.empty())
+        Require(isWebAddress(d.updateUrl) && ReadSkinFile(d.updateKey) == kUpdateKeyPem &&
+                d.updateKeyDer == kUpdateKeyDer);
+    Require(d.crashReportUrl == given("crash_report_url") &&
+            (d.crashReportUrl.empty() || isWebAddress(d.crashReportUrl)));
     for (const auto& [field, value] : *plain)
         Require(value.find("${") == std::string::npos && value.find("$\\") == std::string::npos);
 }

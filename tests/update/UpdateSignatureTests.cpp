@@ -72,18 +72,20 @@ protected:
     const std::string m_publicKey = ReadAll(InUpdateDir(L"keys\\update-public.der"));
 };
 
-TEST_F(UpdateRelease, TheBrandedClientCarriesTheAddressAndKeyThePlainOneNone) {
+TEST_F(UpdateRelease, TheBrandedClientCarriesItsAddressesAndKeyThePlainOneNone) {
     CLoadedResources branded(InUpdateDir(L"stage\\UpdateGame.exe"));
     ASSERT_TRUE(branded.Module());
     std::optional<UpdateSource> source = ReadUpdateSource(branded.Module());
     ASSERT_TRUE(source);
     EXPECT_EQ(source->url, "https://127.0.0.1/updates/UpdateGame-update.json");
     EXPECT_EQ(source->publicKey, m_publicKey);
+    EXPECT_EQ(ReadCrashReportUrl(branded.Module()), "http://127.0.0.1/crash");
 
     CLoadedResources plain(BesideThisProgram(L"client.exe"));
     ASSERT_TRUE(plain.Module());
     EXPECT_FALSE(ReadUpdateSource(plain.Module()));
     EXPECT_FALSE(ReadUpdateSource());
+    EXPECT_EQ(ReadCrashReportUrl(plain.Module()), "");
 }
 
 TEST_F(UpdateRelease, OnlyTheDescriptionThePackagingSignedVerifies) {

@@ -34,7 +34,8 @@ file(COPY_FILE "${ROOT}/tests/installer/branded.ico" "${skin}/data/main.ico")
 file(WRITE "${skin}/release.ini"
      "name=更新测试\npublisher=p\nid=UpdateGame\nversion=2.1.0\n"
      "update_url=https://127.0.0.1/updates/UpdateGame-update.json\n"
-     "update_key=update-public.pem\n")
+     "update_key=update-public.pem\n"
+     "crash_report_url=http://127.0.0.1/crash\n")
 set(notes "修复了登录问题。\n\t\"Quotes\", a back\\slash; and 100% more\n")
 string(REPLACE "\n" "\r\n" written "${notes}")
 file(WRITE "${WORK_DIR}/notes.txt" "${written}")

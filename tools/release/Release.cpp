@@ -98,6 +98,7 @@ bool WriteCMake(const std::wstring& path, const ReleaseDescription* d) {
             {"COPYRIGHT", d->copyright},
             {"UPDATE_URL", d->updateUrl},
             {"UPDATE_KEY", d->updateKey},
+            {"CRASH_REPORT_URL", d->crashReportUrl},
         };
         for (const auto& [name, value] : values)
             out << "set(RELEASE_" << name << " " << CMakeQuoted(value) << ")\n";
@@ -183,9 +184,15 @@ bool UpdateIcon(HANDLE update, const std::string& ico, const std::vector<WORD>& 
                              kChineseSimplified, group.data(), static_cast<DWORD>(group.size()));
 }
 
-// The update address and key, only in the executable: a skin's files can
-// be edited by anyone, the signed executable cannot.
+// The update address and key, and where crash reports go, only in the
+// executable: a skin's files can be edited by anyone, the signed executable
+// cannot.
 bool WriteUpdateSource(HANDLE update, const ReleaseDescription& d) {
+    if (!d.crashReportUrl.empty() &&
+        !::UpdateResourceW(update, kDataType, kCrashReportUrlResource, kNeutral,
+                           const_cast<char*>(d.crashReportUrl.data()),
+                           static_cast<DWORD>(d.crashReportUrl.size())))
+        return false;
     if (d.updateUrl.empty())
         return true;
     for (const auto& [name, bytes] : {std::pair(kUpdateUrlResource, &d.updateUrl),

@@ -235,7 +235,8 @@ std::optional<std::string> DecodedBase64(std::string_view text) {
 const std::vector<std::string_view>& FieldNames() {
     static const std::vector<std::string_view> names = {
         "name", "name_en", "publisher",        "id",        "version",    "website",
-        "icon", "licence", "desktop_shortcut", "copyright", "update_url", "update_key"};
+        "icon", "licence", "desktop_shortcut", "copyright", "update_url", "update_key",
+        "crash_report_url"};
     return names;
 }
 
@@ -293,7 +294,7 @@ public:
             ReadLicence(d.licence) && ReadDesktopShortcut(d.desktopShortcut) &&
             Optional("copyright", d.copyright,
                      [](std::string_view v) { return TextProblem(v, kLongestPublisher); }) &&
-            ReadUpdate(d);
+            ReadUpdate(d) && Optional("crash_report_url", d.crashReportUrl, UpdateUrlProblem);
         if (!read)
             return m_problem;
         return d;

@@ -40,6 +40,9 @@ struct ReleaseDescription {
     std::string updateUrl;
     std::string updateKey;
     std::string updateKeyDer;
+    // Where the client sends its crash reports (written into the executable
+    // too); empty: reports stay on the player's machine.
+    std::string crashReportUrl;
 };
 
 // What is wrong, for one field ("name", "version", ...) or, for a line that
