@@ -5,7 +5,8 @@
 #include <dbghelp.h>
 
 #include <cstdio>
-#include <set>
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -20,12 +21,6 @@ using MiniDumpWriteDumpFn = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE,
                                           PMINIDUMP_USER_STREAM_INFORMATION,
                                           PMINIDUMP_CALLBACK_INFORMATION);
 
-std::string Printed(const char* format, auto... values) {
-    char text[128];
-    std::snprintf(text, sizeof(text), format, values...);
-    return text;
-}
-
 // "major.minor.build" as the system itself reports it (GetVersionEx answers
 // with the version a program's manifest admits to).
 std::string WindowsVersion() {
@@ -36,17 +31,22 @@ std::string WindowsVersion() {
     version.dwOSVersionInfoSize = sizeof(version);
     if (!get || get(&version) != 0)
         return "unknown";
-    return Printed("%lu.%lu.%lu", version.dwMajorVersion, version.dwMinorVersion,
-                   version.dwBuildNumber);
+    char text[48];
+    std::snprintf(text, sizeof(text), "%lu.%lu.%lu", version.dwMajorVersion, version.dwMinorVersion,
+                  version.dwBuildNumber);
+    return text;
 }
 
 std::string HashOf(const std::wstring& path) {
     const std::optional<Sha256Digest> digest = Sha256OfFile(path);
     if (!digest)
         return "none (no file, or unreadable)";
+    static constexpr char kHex[] = "0123456789abcdef";
     std::string hex;
-    for (unsigned char byte : *digest)
-        hex += Printed("%02x", byte);
+    for (unsigned char byte : *digest) {
+        hex += kHex[byte >> 4];
+        hex += kHex[byte & 0xF];
+    }
     return hex;
 }
 
@@ -120,14 +120,17 @@ void CCrashReporter::WriteReport(HMODULE dbghelp) const {
     const std::wstring stem = m_folder + ReportStem(now);
 
     const EXCEPTION_RECORD* record = m_exception->ExceptionRecord;
-    std::string text = "release: " + m_details.releaseId + ' ' + m_details.releaseVersion + "\r\n" +
-                       "client: " + m_details.clientVersion + "\r\n" +
-                       Printed("time: %04u-%02u-%02u %02u:%02u:%02u UTC\r\n", now.wYear, now.wMonth,
-                               now.wDay, now.wHour, now.wMinute, now.wSecond) +
-                       "windows: " + WindowsVersion() + "\r\n" +
-                       "config.xml sha256: " + HashOf(m_details.configPath) + "\r\n" +
-                       Printed("exception: 0x%08lx at %p in thread %lu\r\n", record->ExceptionCode,
-                               record->ExceptionAddress, m_crashedThread);
+    char report[1024];
+    std::snprintf(report, sizeof(report),
+                  "release: %s %s\r\nclient: %s\r\ntime: %04u-%02u-%02u %02u:%02u:%02u UTC\r\n"
+                  "windows: %s\r\nconfig.xml sha256: %s\r\n"
+                  "exception: 0x%08lx at %p in thread %lu\r\n",
+                  m_details.releaseId.c_str(), m_details.releaseVersion.c_str(),
+                  m_details.clientVersion.c_str(), now.wYear, now.wMonth, now.wDay, now.wHour,
+                  now.wMinute, now.wSecond, WindowsVersion().c_str(),
+                  HashOf(m_details.configPath).c_str(), record->ExceptionCode,
+                  record->ExceptionAddress, m_crashedThread);
+    std::string text = report;
     auto write = reinterpret_cast<MiniDumpWriteDumpFn>(reinterpret_cast<void*>(
         dbghelp ? ::GetProcAddress(dbghelp, "MiniDumpWriteDump") : nullptr));
     HANDLE dump = ::CreateFileW((stem + L".dmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -152,20 +155,21 @@ void CCrashReporter::WriteReport(HMODULE dbghelp) const {
 }
 
 void CCrashReporter::KeepNewest() const {
-    std::set<std::wstring> stems;
+    // Every report has its text; the names sort by time.
+    std::vector<std::wstring> texts;
     WIN32_FIND_DATAW found;
-    HANDLE search = ::FindFirstFileW((m_folder + L"crash-*").c_str(), &found);
+    HANDLE search = ::FindFirstFileW((m_folder + L"crash-*.txt").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return;
-    do {
-        const std::wstring name = found.cFileName;
-        stems.insert(name.substr(0, name.find_last_of(L'.')));
-    } while (::FindNextFileW(search, &found));
+    do
+        texts.emplace_back(found.cFileName);
+    while (::FindNextFileW(search, &found));
     ::FindClose(search);
-    auto oldest = stems.begin();
-    for (std::size_t extra = stems.size() > kCrashReportsKept ? stems.size() - kCrashReportsKept
-                                                              : 0;
-         extra > 0; --extra, ++oldest)
-        for (const wchar_t* extension : {L".txt", L".dmp"})
-            ::DeleteFileW((m_folder + *oldest + extension).c_str());
+    while (texts.size() > kCrashReportsKept) {
+        const auto oldest = std::min_element(texts.begin(), texts.end());
+        const std::wstring stem = m_folder + oldest->substr(0, oldest->size() - 4);
+        ::DeleteFileW((stem + L".txt").c_str());
+        ::DeleteFileW((stem + L".dmp").c_str());
+        texts.erase(oldest);
+    }
 }
