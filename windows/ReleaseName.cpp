@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <cstdio>
 #include <vector>
 
@@ -28,8 +30,9 @@ std::wstring VersionString(const std::vector<char>& info, const wchar_t* name) {
     return value;
 }
 
-// The name as the version information gives it, read once.
-std::string ReadBrandedProductName() {
+// The running executable's version information when it is a branded
+// release (it names a publisher); empty otherwise.
+std::vector<char> BrandedVersionInfo() {
     std::vector<wchar_t> path(32768);
     if (!::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())))
         return {};
@@ -38,6 +41,24 @@ std::string ReadBrandedProductName() {
     std::vector<char> info(size);
     if (!size || !::GetFileVersionInfoW(path.data(), 0, size, info.data()) ||
         VersionString(info, L"CompanyName").empty())
+        return {};
+    return info;
+}
+
+std::string Ascii(const std::wstring& text) {
+    std::string narrow;
+    for (wchar_t c : text) {
+        if (c < 0x20 || c > 0x7E)
+            return {};
+        narrow += static_cast<char>(c);
+    }
+    return narrow;
+}
+
+// The name as the version information gives it, read once.
+std::string ReadBrandedProductName() {
+    const std::vector<char> info = BrandedVersionInfo();
+    if (info.empty())
         return {};
     const std::wstring name = VersionString(info, L"ProductName");
     BOOL lossy = FALSE;
@@ -58,4 +79,23 @@ std::string BrandedProductName() {
     // The executable does not change while it runs.
     static const std::string name = ReadBrandedProductName();
     return name;
+}
+
+ReleaseIdentity BrandedReleaseIdentity() {
+    const std::vector<char> info = BrandedVersionInfo();
+    if (info.empty())
+        return {};
+    return {Ascii(VersionString(info, L"InternalName")),
+            Ascii(VersionString(info, L"FileVersion"))};
+}
+
+std::wstring ReleaseDataFolder(const std::string& id) {
+    wchar_t base[MAX_PATH] = {};
+    if (id.empty() || ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
+                                         SHGFP_TYPE_CURRENT, base) != S_OK)
+        return {};
+    const std::wstring folder = std::wstring(base) + L"\\" + std::wstring(id.begin(), id.end());
+    if (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
+        return {};
+    return folder + L"\\";
 }
