@@ -6,12 +6,14 @@
 
 #include "ChildProcess.h"
 #include "ConfigStore.h"
+#include "EnterGameDlg.h"
 #include "LoginWindows.h"
 #include "MainDlg.h"
 #include "ReleaseName.h"
 #include "MessageBoxAnswerer.h"
 #include "TimedSteps.h"
 #include "TranslucentDialog.h"
+#include "WinApp.h"
 #include "UpdateServerTest.h"
 #include "UpdateStore.h"
 
@@ -93,6 +95,46 @@ TEST_F(UpdatePromptTest, TheOfferIsPutToThePlayerAndEachAnswerDoesWhatItSays) {
         EXPECT_NE(Kept("update.log").find(c.logged), std::string::npos) << Kept("update.log");
         EXPECT_EQ(closedByTest, !c.quits) << what;
     }
+}
+
+TEST_F(UpdatePromptTest, NoPlayerInTheMiddleOfAGameIsAsked) {
+    // The description comes once the game window is open.
+    HttpRoute late(200, m_description);
+    late.delayMs = 2000;
+    Serve(late, {200, m_signature});
+    KeepPlace(0);
+    CWinApp app("update prompt test");
+    UpdateCheckSetup patient = Setup();
+    patient.receiveTimeoutMs = patient.wholeTimeoutMs = 30000;
+    CMainDlg login(LoginUpdates{patient, true});
+    app.m_pMainWnd = &login;
+    bool foundInGame = false;
+    // Answers a prompt, were there one, so that the test ends either way.
+    MessageBoxAnswerer prompt(IDNO, 0, 15000);
+    int ticks = 0;
+    CTimedSteps steps({
+        Do([&] {
+            CTimedSteps inGame({
+                [&] { return Kept("update.log").find("update found") != std::string::npos; },
+                // Time for a prompt to show, were there one.
+                [&] { return ++ticks >= 10; },
+                Do([&] {
+                    foundInGame = Kept("update.log").find("update found") != std::string::npos;
+                    if (auto* game = dynamic_cast<CEnterGameDlg*>(app.m_pMainWnd))
+                        game->EndDialog(IDCANCEL);
+                }),
+            });
+            login.ShowGame("about:blank#game");
+            EXPECT_TRUE(inGame.Finished());
+        }),
+        Do([&] { login.Backdrop()->SendMessage(WM_CLOSE); }),
+    });
+    login.DoModal();
+    // The quit that ended the game window is not left for the next test.
+    MSG quit;
+    ::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    EXPECT_TRUE(foundInGame) << Kept("update.log");
+    EXPECT_FALSE(prompt.Wait()) << prompt.Caption();
 }
 
 TEST(ReleaseUpdateCheck, TheBrandedReleaseChecksItsOwnAddressAndThePlainClientNone) {
