@@ -380,7 +380,7 @@ std::optional<UpdateVersion> ParseUpdateVersion(std::string_view text) {
         unsigned value = 0;
         while (digits < text.size() && digits < 6 && IsDigit(text[digits]))
             value = value * 10 + static_cast<unsigned>(text[digits++] - '0');
-        if (digits == 0 || value > 65535 || (digits > 1 && text[0] == '0'))
+        if (digits == 0 || value > 65535)
             return std::nullopt;
         parts[i] = value;
         text.remove_prefix(digits);

@@ -21,7 +21,8 @@ struct UpdateVersion {
     std::string Text() const;
 };
 
-// "x.y.z", each part a decimal number up to 65535 without leading zeros.
+// "x.y.z", each part a decimal number up to 65535 (at most six digits).
+// The release tool reads release.ini's version with it too.
 std::optional<UpdateVersion> ParseUpdateVersion(std::string_view text);
 
 // Every text is UTF-8.

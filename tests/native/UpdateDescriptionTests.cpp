@@ -77,7 +77,6 @@ TEST(UpdateDescription, EveryMistakeIsRefused) {
         {"\"id\": \"UpdateGame\"", "\"id\": \"a b\""},
         {"\"version\": \"2.1.0\"", "\"version\": \"2.1\""},
         {"\"version\": \"2.1.0\"", "\"version\": \"2.1.65536\""},
-        {"\"version\": \"2.1.0\"", "\"version\": \"2.01.0\""},
         {"\"version\": \"2.1.0\"", "\"version\": \"2.1.0 \""},
         {"\"version\": \"2.1.0\"", "\"version\": 2"},
         {"12:00:00Z", "12:00:00"},
