@@ -137,6 +137,16 @@ TEST_F(UpdatePromptTest, NoPlayerInTheMiddleOfAGameIsAsked) {
     EXPECT_FALSE(prompt.Wait()) << prompt.Caption();
 }
 
+TEST(ReleaseDataFolder, IsMadeUnderTheLocalApplicationDataForAReleaseIdOnly) {
+    const std::wstring folder = ReleaseDataFolder("Update.Game_2-x");
+    ASSERT_GT(folder.size(), 18u);
+    EXPECT_EQ(folder.substr(folder.size() - 17), L"\\Update.Game_2-x\\");
+    EXPECT_NE(::GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES);
+    ::RemoveDirectoryW(folder.c_str());
+    for (const char* id : {"", "..", ".hidden", "a\\b", "a/b", "C:x", "a b", "\xD3\xCE"})
+        EXPECT_TRUE(ReleaseDataFolder(id).empty()) << id;
+}
+
 TEST(ReleaseUpdateCheck, TheBrandedReleaseChecksItsOwnAddressAndThePlainClientNone) {
     EXPECT_FALSE(ReleaseUpdates().check) << "the client's own build looks for updates";
     const std::wstring folder = ReleaseDataFolder("UpdateGame");
