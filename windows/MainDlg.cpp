@@ -13,6 +13,10 @@ namespace {
 constexpr UINT kCloseButton = 1000;
 constexpr UINT kBrowserPlaceholder = 1001;
 constexpr UINT kMinimiseButton = 1002;
+// Posted to itself once the window shows, and by the check when it ends.
+constexpr UINT kStartUpdateCheckMessage = WM_APP + 40;
+constexpr UINT kUpdateCheckedMessage = WM_APP + 41;
+constexpr UINT kAskAboutUpdateMessage = WM_APP + 42;
 
 constexpr char kCloseQuestion[] = "此操作将退去游戏 ，是否继续？";
 constexpr char kCloseCaption[] = "提示";
@@ -23,13 +27,21 @@ std::wstring BackdropImagePath() {
 
 } // namespace
 
-CMainDlg::CMainDlg() : CImgWnd(BackdropImagePath()) {}
+CMainDlg::CMainDlg(LoginUpdates updates)
+    : CImgWnd(BackdropImagePath()), m_updates(std::move(updates)) {}
+
+CMainDlg::~CMainDlg() = default;
 
 const MessageMap* CMainDlg::ThisMessageMap() {
     static const MessageMapEntry entries[] = {
         OnMessage<WM_PAINT, &CMainDlg::OnPaint>(),
         OnCommand<BN_CLICKED, kCloseButton, &CMainDlg::OnBtnClose>(),
         OnCommand<BN_CLICKED, kMinimiseButton, &CMainDlg::OnBtnMin>(),
+        OnMessage<kStartUpdateCheckMessage, &CMainDlg::OnStartUpdateCheck>(),
+        OnMessage<kUpdateCheckedMessage, &CMainDlg::OnUpdateChecked>(),
+        OnMessage<kAskAboutUpdateMessage, &CMainDlg::AskAboutPendingUpdate>(),
+        OnMessage<WM_ACTIVATE, &CMainDlg::OnActivate>(),
+        OnMessage<WM_DESTROY, &CMainDlg::OnDestroy>(),
     };
     static const MessageMap map{CImgWnd::ThisMessageMap(), entries};
     return &map;
@@ -66,6 +78,9 @@ BOOL CMainDlg::OnInitDialog() {
     }
     LayOutButton(m_btnMin, "login_minibtn", "MiniWindow");
     LayOutButton(m_btnClose, "login_closebtn", "closewindow");
+    // Queued behind the window's showing, so the check never delays it.
+    if (m_updates.check)
+        PostMessage(kStartUpdateCheckMessage);
     return TRUE;
 }
 
@@ -112,7 +127,65 @@ void CMainDlg::ShowBackdrop(int command) {
 }
 
 void CMainDlg::ShowGame(const char* address) {
+    m_gameOpen = true;
     ShowGameWindow(address ? address : "", *this);
+    m_gameOpen = false;
+}
+
+void CMainDlg::OnStartUpdateCheck() {
+    if (m_updates.check && !m_updateCheck)
+        m_updateCheck =
+            std::make_unique<CUpdateCheck>(*m_updates.check, m_hWnd, kUpdateCheckedMessage);
+}
+
+void CMainDlg::OnUpdateChecked() {
+    std::optional<UpdateCheckResult> result =
+        m_updateCheck ? m_updateCheck->Result() : std::nullopt;
+    if (result)
+        m_updateCheck.reset();
+    if (!result || result->offer == UpdateOffer::None)
+        return;
+    m_pendingUpdate = std::move(result);
+    AskAboutPendingUpdate();
+}
+
+LRESULT CMainDlg::OnActivate(WPARAM wParam, LPARAM) {
+    const LRESULT result = Default();
+    // A player back from the game is asked now.
+    if (LOWORD(wParam) != WA_INACTIVE && m_pendingUpdate)
+        PostMessage(kAskAboutUpdateMessage);
+    return result;
+}
+
+void CMainDlg::OnDestroy() {
+    // The check reports to this window: it stops before the window goes.
+    m_updateCheck.reset();
+    Default();
+}
+
+void CMainDlg::AskAboutPendingUpdate() {
+    if (!m_pendingUpdate || !m_updates.ask || m_asking || m_gameOpen || !IsWindowVisible())
+        return;
+    const UpdateCheckResult found = std::move(*m_pendingUpdate);
+    m_pendingUpdate.reset();
+    const CUpdateLog log(m_updates.check->folder);
+    m_asking = true;
+    const UpdateAnswer answer = AskAboutUpdate(m_hWnd, found, m_updates.check->version);
+    m_asking = false;
+    switch (answer) {
+    case UpdateAnswer::UpdateNow:
+        DownloadAndInstallUpdate(found.description, log);
+        break;
+    case UpdateAnswer::Later:
+        log.Add("update to " + found.description.version.Text() + " put off by the player");
+        break;
+    case UpdateAnswer::Quit:
+        log.Add("the player quit rather than update to the required " +
+                found.description.version.Text());
+        if (m_pBackdrop && m_pBackdrop->m_hWnd)
+            m_pBackdrop->PostMessage(WM_CLOSE);
+        break;
+    }
 }
 
 void CMainDlg::OnPaint() {

@@ -6,11 +6,17 @@
 #include "ScriptCommandTargets.h"
 #include "SimpleBrowser.h"
 #include "SkinButton.h"
+#include "UpdatePrompt.h"
 #include "WindowIcons.h"
+
+#include <memory>
+#include <optional>
 
 class CMainDlg : public CImgWnd, public CLoginWindowCommands {
 public:
-    CMainDlg();
+    // The running release's update check unless told otherwise.
+    explicit CMainDlg(LoginUpdates updates = ReleaseUpdates());
+    ~CMainDlg() override;
 
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL PreTranslateMessage(MSG* msg) override;
@@ -30,6 +36,12 @@ private:
     void OnPaint();
     void OnBtnClose();
     void OnBtnMin() { ShowBackdrop(SW_MINIMIZE); }
+    void OnStartUpdateCheck();
+    void OnUpdateChecked();
+    LRESULT OnActivate(WPARAM wParam, LPARAM lParam);
+    void OnDestroy();
+    // Puts an update found to the player, unless a game is being played.
+    void AskAboutPendingUpdate();
     void LayOutButton(CxSkinButton& button, const std::string& stem, const char* tip);
     int Scaled(int skinPixels) const { return ScaleToDpi(skinPixels, m_dpi); }
 
@@ -41,4 +53,10 @@ private:
     int m_browserFirstDpi = kSkinDpi;
     // The icon a minimised window shows, at the window's DPI.
     CWindowIcons m_icons;
+    LoginUpdates m_updates;
+    std::unique_ptr<CUpdateCheck> m_updateCheck;
+    // An update found and not yet put to the player.
+    std::optional<UpdateCheckResult> m_pendingUpdate;
+    bool m_gameOpen = false;
+    bool m_asking = false;
 };

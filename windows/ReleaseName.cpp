@@ -90,9 +90,13 @@ ReleaseIdentity BrandedReleaseIdentity() {
 }
 
 std::wstring ReleaseDataFolder(const std::string& id) {
+    // The release tool allows no other id; nothing else becomes a folder name.
+    const bool plain = !id.empty() && id.front() != '.' &&
+                       id.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                            "0123456789._-") == std::string::npos;
     wchar_t base[MAX_PATH] = {};
-    if (id.empty() || ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
-                                         SHGFP_TYPE_CURRENT, base) != S_OK)
+    if (!plain || ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
+                                     SHGFP_TYPE_CURRENT, base) != S_OK)
         return {};
     const std::wstring folder = std::wstring(base) + L"\\" + std::wstring(id.begin(), id.end());
     if (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)

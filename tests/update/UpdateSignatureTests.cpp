@@ -4,6 +4,7 @@
 // the description's signature verifies with the carried key through CNG,
 // and nothing else does; the installer's SHA-256 is the one described.
 
+#include "UpdateFiles.h"
 #include "UpdateSignature.h"
 
 #include <gtest/gtest.h>
@@ -12,23 +13,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 namespace {
-
-std::wstring InUpdateDir(std::wstring path) {
-    std::string dir = UPDATE_DIR;
-    std::replace(dir.begin(), dir.end(), '/', '\\');
-    return L"Z:" + std::wstring(dir.begin(), dir.end()) + L"\\" + path;
-}
-
-std::string ReadAll(const std::wstring& path) {
-    std::ifstream file(path.c_str(), std::ios::binary);
-    EXPECT_TRUE(file) << "cannot read a file of the update release";
-    return {std::istreambuf_iterator<char>(file), {}};
-}
 
 std::wstring BesideThisProgram(const wchar_t* name) {
     wchar_t path[MAX_PATH] = {};

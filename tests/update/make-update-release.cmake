@@ -8,7 +8,8 @@
 #
 # WORK_DIR receives keys/ (update.pem, update-public.pem and its DER form,
 # other.pem, other-public.der, description.der), skin/, stage/ (the branded UpdateGame.exe),
-# releases/ and other/ (the description signed with the other key).
+# releases/, other/ (the description signed with the other key), rollout0/
+# and rollout100/ (the description with those roll-outs, signed).
 set(keys "${WORK_DIR}/keys")
 set(skin "${WORK_DIR}/skin")
 set(releases "${WORK_DIR}/releases")
@@ -47,6 +48,19 @@ run("${CMAKE_COMMAND}" -DSKIN_DIR=${skin} -DBIN_DIR=${BIN_DIR} -DVERSION=1.0.0.1
 set(description "${releases}/UpdateGame-update.json")
 file(COPY_FILE "${description}" "${WORK_DIR}/other/UpdateGame-update.json")
 run("${ROOT}/scripts/update-sign" "${keys}/other.pem" "${WORK_DIR}/other/UpdateGame-update.json")
+# The same release rolled out to none and to all, signed again as an
+# operator does.
+foreach(rollout 0 100)
+    file(READ "${description}" json)
+    string(REPLACE "\"rollout\": 25" "\"rollout\": ${rollout}" json "${json}")
+    string(JSON written GET "${json}" rollout)
+    if(NOT written EQUAL rollout)
+        message(FATAL_ERROR "the roll-out of the description is not where it was looked for")
+    endif()
+    file(WRITE "${WORK_DIR}/rollout${rollout}/UpdateGame-update.json" "${json}")
+    run("${ROOT}/scripts/update-sign" "${keys}/update.pem"
+        "${WORK_DIR}/rollout${rollout}/UpdateGame-update.json")
+endforeach()
 # openssl's own form of the same signature (DER), which the client refuses.
 run(openssl dgst -sha256 -sign "${keys}/update.pem" -out "${keys}/description.der" "${description}")
 

@@ -1,6 +1,7 @@
 #include "ReleaseDescription.h"
 
 #include "IconCheck.h"
+#include "UpdateDescription.h"
 #include "UpdateKeyFormat.h"
 
 #include <algorithm>
@@ -156,26 +157,10 @@ Check IdProblem(std::string_view id) {
 }
 
 std::optional<ReleaseVersion> ParseVersion(std::string_view text) {
-    std::array<unsigned, 3> parts{};
-    for (size_t i = 0; i < parts.size(); ++i) {
-        size_t digits = 0;
-        unsigned long value = 0;
-        while (digits < text.size() && std::isdigit(static_cast<unsigned char>(text[digits])) &&
-               digits < 6)
-            value = value * 10 + static_cast<unsigned>(text[digits++] - '0');
-        if (digits == 0 || value > 65535)
-            return std::nullopt;
-        parts[i] = static_cast<unsigned>(value);
-        text.remove_prefix(digits);
-        if (i + 1 < parts.size()) {
-            if (!text.starts_with('.'))
-                return std::nullopt;
-            text.remove_prefix(1);
-        }
-    }
-    if (!text.empty())
+    const std::optional<UpdateVersion> version = ParseUpdateVersion(text);
+    if (!version)
         return std::nullopt;
-    return ReleaseVersion{parts[0], parts[1], parts[2]};
+    return ReleaseVersion{version->major, version->minor, version->patch};
 }
 
 Check WebsiteProblem(std::string_view address) {

@@ -1,0 +1,78 @@
+#pragma once
+// An HTTP server inside the test process, on 127.0.0.1 at a free port: it
+// serves in-memory bodies by path, each answered as a test asks (a status,
+// a stall, a delay, a cut after some bytes, single byte ranges), one request
+// per connection, and records the requests it was sent.
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+struct HttpRoute {
+    HttpRoute(int code = 200, std::string bytes = {}) : status(code), body(std::move(bytes)) {}
+    static HttpRoute Stalled() {
+        HttpRoute route;
+        route.stall = true;
+        return route;
+    }
+    static HttpRoute Cut(std::string bytes, std::size_t after) {
+        HttpRoute route(200, std::move(bytes));
+        route.cutAfter = after;
+        return route;
+    }
+
+    int status = 200;
+    std::string body;
+    // Accept, read the request and never answer (until the server stops).
+    bool stall = false;
+    // Wait this long before answering.
+    unsigned delayMs = 0;
+    // Close the connection after this many bytes of the body.
+    std::optional<std::size_t> cutAfter;
+};
+
+struct HttpRequestRecord {
+    std::string path;
+    // The Range header's value, or empty.
+    std::string range;
+};
+
+class CLocalHttpServer {
+public:
+    CLocalHttpServer();
+    // Stops answering, ends stalled connections and joins every thread.
+    ~CLocalHttpServer();
+    CLocalHttpServer(const CLocalHttpServer&) = delete;
+    CLocalHttpServer& operator=(const CLocalHttpServer&) = delete;
+
+    bool Listening() const { return m_port != 0; }
+    unsigned short Port() const { return m_port; }
+    // "http://127.0.0.1:PORT" + path (which starts with '/').
+    std::string Url(const std::string& path) const;
+
+    // Paths not served answer 404.
+    void Serve(const std::string& path, HttpRoute route);
+    std::vector<HttpRequestRecord> Requests() const;
+
+private:
+    void AcceptLoop();
+    void Answer(std::uintptr_t connection);
+    // Waits `ms` or until the server stops; false when it stops.
+    bool Pause(unsigned ms);
+
+    // A winsock SOCKET, kept out of this header so it needs no winsock.
+    std::uintptr_t m_listener = ~std::uintptr_t(0);
+    unsigned short m_port = 0;
+    mutable std::mutex m_lock;
+    std::condition_variable m_stopped;
+    bool m_stopping = false;
+    std::vector<std::pair<std::string, HttpRoute>> m_routes;
+    std::vector<HttpRequestRecord> m_requests;
+    std::vector<std::thread> m_connections;
+    std::thread m_acceptor;
+};

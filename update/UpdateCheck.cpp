@@ -1,0 +1,259 @@
+#include "UpdateCheck.h"
+
+#include "UpdateSignature.h"
+#include "UpdateStore.h"
+
+#include <wininet.h>
+
+#include <mutex>
+#include <utility>
+
+namespace {
+
+// How long the window waits for the thread when it goes away; after that
+// the thread is left to end by its timeouts.
+constexpr DWORD kJoinWaitMs = 1000;
+constexpr std::size_t kSignatureCap = 64;
+
+} // namespace
+
+struct CUpdateCheck::State {
+    explicit State(UpdateCheckSetup s, HWND window, UINT msg)
+        : setup(std::move(s)), log(setup.folder), notify(window), message(msg) {}
+
+    const UpdateCheckSetup setup;
+    const CUpdateLog log;
+
+    std::mutex lock;
+    HWND notify;
+    UINT message;
+    bool cancelled = false;
+    HINTERNET session = nullptr;
+    std::optional<UpdateCheckResult> result;
+
+    // Closes the connections, so that a blocked call returns.
+    void Cancel() {
+        std::lock_guard<std::mutex> guard(lock);
+        cancelled = true;
+        notify = nullptr;
+        if (session)
+            ::InternetCloseHandle(std::exchange(session, nullptr));
+    }
+};
+
+namespace {
+
+using State = CUpdateCheck::State;
+
+struct Fetched {
+    std::string body;
+    // Why there is no body; empty when there is.
+    std::string problem;
+};
+
+Fetched Failed(std::string problem) {
+    return {{}, std::move(problem)};
+}
+
+// A WinINet handle, closed when it goes.
+class CInternetHandle {
+public:
+    explicit CInternetHandle(HINTERNET handle) : m_handle(handle) {}
+    CInternetHandle(const CInternetHandle&) = delete;
+    CInternetHandle& operator=(const CInternetHandle&) = delete;
+    ~CInternetHandle() {
+        if (m_handle)
+            ::InternetCloseHandle(m_handle);
+    }
+    HINTERNET Get() const { return m_handle; }
+
+private:
+    HINTERNET m_handle;
+};
+
+// The timeouts go on every handle: which level a WinINet honours differs.
+void SetTimeouts(HINTERNET handle, const UpdateCheckSetup& setup) {
+    ::InternetSetOptionA(handle, INTERNET_OPTION_CONNECT_TIMEOUT,
+                         const_cast<DWORD*>(&setup.connectTimeoutMs), sizeof(DWORD));
+    for (DWORD option : {INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                         INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, INTERNET_OPTION_DATA_SEND_TIMEOUT})
+        ::InternetSetOptionA(handle, option, const_cast<DWORD*>(&setup.receiveTimeoutMs),
+                             sizeof(DWORD));
+}
+
+std::string LastError() {
+    return " (error " + std::to_string(::GetLastError()) + ")";
+}
+
+// The body at `url`, at most `cap` bytes.
+Fetched Fetch(State& state, const std::string& url, std::size_t cap) {
+    HINTERNET session = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(state.lock);
+        if (state.cancelled)
+            return Failed("the client is closing");
+        session = state.session;
+    }
+    char host[256] = {};
+    std::string path(url.size() + 1, '\0');
+    URL_COMPONENTSA parts{};
+    parts.dwStructSize = sizeof(parts);
+    parts.lpszHostName = host;
+    parts.dwHostNameLength = sizeof(host);
+    parts.lpszUrlPath = path.data();
+    parts.dwUrlPathLength = static_cast<DWORD>(path.size());
+    if (!::InternetCrackUrlA(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts) ||
+        (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS))
+        return Failed(url + ": not an http(s) address");
+    path.resize(parts.dwUrlPathLength);
+    const DWORD started = ::GetTickCount();
+    CInternetHandle connection(::InternetConnectA(session, host, parts.nPort, nullptr, nullptr,
+                                                  INTERNET_SERVICE_HTTP, 0, 0));
+    if (!connection.Get())
+        return Failed(url + ": cannot connect" + LastError());
+    SetTimeouts(connection.Get(), state.setup);
+    const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                        INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_COOKIES |
+                        INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTH |
+                        (parts.nScheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0);
+    CInternetHandle request(::HttpOpenRequestA(connection.Get(), "GET", path.c_str(), nullptr,
+                                               nullptr, nullptr, flags, 0));
+    if (!request.Get())
+        return Failed(url + ": cannot make the request" + LastError());
+    SetTimeouts(request.Get(), state.setup);
+    if (!::HttpSendRequestA(request.Get(), nullptr, 0, nullptr, 0))
+        return Failed(url + ": no answer" + LastError());
+    Fetched fetched;
+    DWORD status = 0;
+    DWORD size = sizeof(status);
+    DWORD length = 0;
+    DWORD lengthSize = sizeof(length);
+    const bool lengthGiven =
+        ::HttpQueryInfoA(request.Get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length,
+                         &lengthSize, nullptr) != FALSE;
+    if (!::HttpQueryInfoA(request.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
+                          &size, nullptr))
+        fetched.problem = url + ": no HTTP status";
+    else if (status != 200)
+        fetched.problem = url + ": HTTP " + std::to_string(status);
+    else if (lengthGiven && length > cap)
+        fetched.problem = url + ": larger than " + std::to_string(cap) + " bytes";
+    char buffer[4096];
+    while (fetched.problem.empty()) {
+        if (::GetTickCount() - started > state.setup.wholeTimeoutMs) {
+            fetched.problem =
+                url + ": took longer than " + std::to_string(state.setup.wholeTimeoutMs) + " ms";
+            break;
+        }
+        DWORD got = 0;
+        if (!::InternetReadFile(request.Get(), buffer, sizeof(buffer), &got)) {
+            fetched.problem = url + ": stopped sending" + LastError();
+            break;
+        }
+        if (got == 0)
+            break;
+        fetched.body.append(buffer, got);
+        if (fetched.body.size() > cap)
+            fetched.problem = url + ": larger than " + std::to_string(cap) + " bytes";
+    }
+    if (fetched.problem.empty() && lengthGiven && fetched.body.size() != length)
+        fetched.problem = url + ": cut short";
+    if (!fetched.problem.empty())
+        fetched.body.clear();
+    return fetched;
+}
+
+UpdateCheckResult Check(State& state) {
+    const UpdateCheckSetup& setup = state.setup;
+    const CUpdateLog& log = state.log;
+    log.Add("checking " + setup.url + " for " + setup.id + " " + setup.version.Text());
+    const Fetched description = Fetch(state, setup.url, kUpdateDescriptionCap);
+    if (!description.problem.empty()) {
+        log.Add("stopped: " + description.problem);
+        return {};
+    }
+    const Fetched signature = Fetch(state, setup.url + ".sig", kSignatureCap);
+    if (!signature.problem.empty()) {
+        log.Add("stopped: " + signature.problem);
+        return {};
+    }
+    const std::optional<CUpdateKey> key = CUpdateKey::Import(setup.publicKey);
+    if (!key || !key->Verifies(description.body, signature.body)) {
+        log.Add("stopped: the description's signature does not verify with this release's key");
+        return {};
+    }
+    auto read = ReadUpdateDescription(description.body);
+    if (const auto* problem = std::get_if<std::string>(&read)) {
+        log.Add("stopped: the signed description is not readable: " + *problem);
+        return {};
+    }
+    UpdateDescription& found = std::get<UpdateDescription>(read);
+    log.Add("verified: " + found.id + " " + found.version.Text() + ", published " +
+            found.published);
+    const UpdateVerdict verdict =
+        JudgeUpdate(found, setup.id, setup.version, RolloutPlace(setup.folder));
+    log.Add((verdict.offer == UpdateOffer::None ? "no update: " : "update found: ") +
+            verdict.reason);
+    if (verdict.offer == UpdateOffer::None)
+        return {};
+    return {verdict.offer, std::move(found)};
+}
+
+DWORD WINAPI RunCheck(void* parameter) {
+    // The thread's own share of the state: the window may be gone first.
+    std::unique_ptr<std::shared_ptr<State>> owned(static_cast<std::shared_ptr<State>*>(parameter));
+    State& state = **owned;
+    const UpdateCheckSetup& setup = state.setup;
+    HINTERNET session =
+        ::InternetOpenA("GameClientUpdate/1", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    if (session) {
+        SetTimeouts(session, setup);
+        std::lock_guard<std::mutex> guard(state.lock);
+        if (state.cancelled)
+            ::InternetCloseHandle(session);
+        else
+            state.session = session;
+    }
+    UpdateCheckResult result;
+    if (!session)
+        state.log.Add("stopped: the system's internet functions are not available");
+    else
+        result = Check(state);
+    std::lock_guard<std::mutex> guard(state.lock);
+    if (state.session)
+        ::InternetCloseHandle(std::exchange(state.session, nullptr));
+    state.result = std::move(result);
+    if (state.notify)
+        ::PostMessageW(state.notify, state.message, 0, 0);
+    return 0;
+}
+
+} // namespace
+
+CUpdateCheck::CUpdateCheck(UpdateCheckSetup setup, HWND notify, UINT message)
+    : m_state(std::make_shared<State>(std::move(setup), notify, message)) {
+    auto* shared = new std::shared_ptr<State>(m_state);
+    m_thread = ::CreateThread(nullptr, 0, RunCheck, shared, 0, nullptr);
+    if (!m_thread) {
+        delete shared;
+        m_state->log.Add("stopped: no thread for the check");
+        m_state->result = UpdateCheckResult{};
+    }
+}
+
+CUpdateCheck::~CUpdateCheck() {
+    m_state->Cancel();
+    if (m_thread) {
+        ::WaitForSingleObject(m_thread, kJoinWaitMs);
+        ::CloseHandle(m_thread);
+    }
+}
+
+bool CUpdateCheck::Wait(DWORD timeoutMs) const {
+    return !m_thread || ::WaitForSingleObject(m_thread, timeoutMs) == WAIT_OBJECT_0;
+}
+
+std::optional<UpdateCheckResult> CUpdateCheck::Result() const {
+    std::lock_guard<std::mutex> guard(m_state->lock);
+    return m_state->result;
+}
