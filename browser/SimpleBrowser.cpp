@@ -12,6 +12,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -220,6 +221,14 @@ void SimpleBrowser::Refresh() {
         m_pBrowser->Refresh();
 }
 
+void SimpleBrowser::TrustAddress(const char* url) {
+    m_trust.TrustAddress(url ? url : "");
+}
+
+bool SimpleBrowser::IsDocumentTrusted() const {
+    return m_hasDocument && m_trust.Trusts(m_documentUrl);
+}
+
 void SimpleBrowser::SetZoom(int percent) {
     if (percent == m_zoom)
         return;
@@ -335,7 +344,11 @@ void SimpleBrowser::OnEventDocumentComplete(IDispatch* frame, VARIANT* url) {
     // At 100 % the engine's own zoom is the one asked for.
     if (m_zoom != 100)
         ApplyZoom();
-    OnDocumentComplete(VariantText(url));
+    // The final address, after any redirect, decides the document's trust.
+    std::string address = VariantText(url);
+    m_hasDocument = true;
+    m_documentUrl = address;
+    OnDocumentComplete(std::move(address));
 }
 
 void SimpleBrowser::OnEventDownloadBegin() {
@@ -356,9 +369,12 @@ void SimpleBrowser::OnEventNavigateComplete2(IDispatch* frame, VARIANT* url) {
     // A reload completes without a navigation, so the document this one
     // brings is a new visit, not the reload's own, whatever its address.
     m_reloadPending = false;
+    std::string address = VariantText(url);
+    m_hasDocument = true;
+    m_documentUrl = address;
     InstallUIHandler();
     RegisterScriptCommands(this);
-    OnNavigateComplete2(VariantText(url));
+    OnNavigateComplete2(std::move(address));
 }
 
 void SimpleBrowser::OnEventStatusTextChange(const char* text) {
@@ -394,6 +410,11 @@ void SimpleBrowser::InstallUIHandler() {
 
 bool SimpleBrowser::OnBeforeNavigate2(std::string url, std::string, void*, DWORD, std::string) {
     if (!CWnd::FromHandle(::GetParent(m_hWnd)))
+        return false;
+    // Only the operator's pages, or the client's own first navigation, may
+    // arm or start the hand-over: another site could otherwise choose the
+    // parameters the game program is started with.
+    if (m_hasDocument && !IsDocumentTrusted())
         return false;
     if (ArmsHandOver(url, &IsLeadByte))
         s_launchArmed = true;

@@ -15,3 +15,9 @@ int IntSetting(const std::string& key) {
 std::string DataPath(const std::string& key) {
     return "data\\" + Setting(key);
 }
+
+void TrustOperatorPages(CTrustedOrigins& trust) {
+    trust.TrustOriginOf(Setting("login_url"));
+    trust.TrustAddress(Setting("login_url"));
+    trust.TrustListed(Setting("trusted_origins"));
+}

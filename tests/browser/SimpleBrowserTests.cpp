@@ -32,6 +32,8 @@ protected:
     }
     // A host over placeholder 1012 with the real control, its first page started.
     void CreateGameHost() {
+        browser.m_trust.TrustOriginOf("http://h/");
+        browser.TrustAddress("about:blank");
         ASSERT_TRUE(
             browser.CreateBrowser("about:blank", 5, 6, 200, 150, &parent, IDC_GAME_PLACEHOLDER));
         ASSERT_TRUE(PumpUntil([&] { return !browser.m_navigations.empty(); }));

@@ -238,6 +238,10 @@ LRESULT CALLBACK CountNulls(int code, WPARAM wParam, LPARAM lParam) {
 
 // A page in `host`, as its first completed navigation makes it.
 std::unique_ptr<CScriptPage> PageOf(SimpleBrowser& host) {
+    // Its first page, trusted as the operator's.
+    host.TrustAddress(host.m_url.c_str());
+    host.m_hasDocument = true;
+    host.m_documentUrl = host.m_url;
     RegisterScriptCommands(&host);
     IDispatch* external = nullptr;
     host.m_pUIHandler->GetExternal(&external);
