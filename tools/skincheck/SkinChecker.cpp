@@ -241,6 +241,7 @@ std::vector<Finding> CSkinChecker::Run() {
         CheckMissingKeys();
         for (const SkinKey& key : SkinKeys())
             CheckValue(key);
+        CheckTrustedOrigins();
         CheckLoginLayout();
         CheckGameLayout();
     }
@@ -301,6 +302,7 @@ void CSkinChecker::CheckUnknownKeys() {
     std::set<std::string> known;
     for (const SkinKey& key : SkinKeys())
         known.insert(key.name);
+    known.insert(kTrustedOriginsKey);
     for (const std::string& key : m_present) {
         // Comments and stray text come through the parser as "#comment" and "#text".
         if (known.count(key) || key.starts_with("#"))
@@ -346,6 +348,15 @@ void CSkinChecker::CheckMissingKeys() {
         }
         Add(severity, element, "missing or empty: " + Listed(names) + ": " + Listed(effects, "; "));
     }
+}
+
+void CSkinChecker::CheckTrustedOrigins() {
+    for (const std::string& entry : MalformedOriginEntries(Value(kTrustedOriginsKey)))
+        Add(Severity::Error, kTrustedOriginsKey,
+            "\"" + entry +
+                "\" is not an origin (http:// or https://, a host or *. and a name, an optional "
+                "port, nothing after it): no page is trusted by it, so such pages find no "
+                "window.external commands");
 }
 
 void CSkinChecker::CheckValue(const SkinKey& key) {

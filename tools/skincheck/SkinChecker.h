@@ -5,6 +5,7 @@
 
 #include "ConfigStore.h"
 #include "SkinRules.h"
+#include "TrustedOrigins.h"
 
 #include <windows.h>
 
@@ -23,6 +24,9 @@ struct Finding {
     std::string file = "config.xml";
 };
 
+// The optional key that lists further origins of the operator's pages.
+inline constexpr char kTrustedOriginsKey[] = "trusted_origins";
+
 class CSkinChecker {
 public:
     std::vector<Finding> Run();
@@ -37,6 +41,8 @@ private:
     void CheckReading();
     void CheckMissingKeys();
     void CheckValue(const SkinKey& key);
+    // Each entry of the optional trusted_origins key.
+    void CheckTrustedOrigins();
     void CheckImage(const SkinKey& key);
     // `twice`: `path` is the twice-size version of the key's image.
     void CheckContent(const SkinKey& key, const std::string& path, FileKind kind, bool twice);
