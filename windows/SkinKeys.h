@@ -43,6 +43,9 @@ struct SkinKey {
 
 // All 115 keys.
 const std::vector<SkinKey>& SkinKeys();
+// The one optional key besides them: further origins of the operator's pages,
+// which then get window.external. Without it nothing is missing.
+inline constexpr char kTrustedOriginsKey[] = "trusted_origins";
 // The stems of the game window's ten buttons, in the order they are laid out
 // (the close button first, nearest the right edge by default).
 const std::vector<std::string>& GameButtonStems();

@@ -1,6 +1,7 @@
 #include "SkinSettings.h"
 
 #include "ConfigStore.h"
+#include "SkinKeys.h"
 
 #include <cstdlib>
 
@@ -19,5 +20,5 @@ std::string DataPath(const std::string& key) {
 void TrustOperatorPages(CTrustedOrigins& trust) {
     trust.TrustOriginOf(Setting("login_url"));
     trust.TrustAddress(Setting("login_url"));
-    trust.TrustListed(Setting("trusted_origins"));
+    trust.TrustListed(Setting(kTrustedOriginsKey));
 }

@@ -1336,8 +1336,11 @@ TEST_F(GameWindowTest, TheKeyTableAndTheReferenceNameExactlyTheKeysTheClientRead
         documented.insert((*it)[1]);
     // The buttons' stems are named too; no key ends in one.
     std::erase_if(documented, [](const std::string& name) { return name.ends_with("btn"); });
-    const std::set<std::string> read = CConfigStore::Instance().KeysRead();
+    std::set<std::string> read = CConfigStore::Instance().KeysRead();
     CConfigStore::Instance().RecordKeysRead(false);
+    // Besides the table's keys, the optional one, documented too.
+    EXPECT_EQ(read.erase(kTrustedOriginsKey), 1u);
+    EXPECT_NE(text.find(std::string("`") + kTrustedOriginsKey + "`"), std::string::npos);
     std::set<std::string> table;
     for (const SkinKey& entry : SkinKeys())
         table.insert(entry.name);

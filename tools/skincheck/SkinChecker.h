@@ -24,9 +24,6 @@ struct Finding {
     std::string file = "config.xml";
 };
 
-// The optional key that lists further origins of the operator's pages.
-inline constexpr char kTrustedOriginsKey[] = "trusted_origins";
-
 class CSkinChecker {
 public:
     std::vector<Finding> Run();
