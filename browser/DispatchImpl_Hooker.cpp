@@ -92,7 +92,7 @@ STDMETHODIMP CDispatchImpl_Hooker::GetIDsOfNames(REFIID, LPOLESTR* names, UINT c
                                                  DISPID* dispids) {
     // Only the first name is resolved; a name that cannot be read or
     // converted resolves to nothing, like an unknown one.
-    if (!names || count == 0 || !names[0] || !dispids)
+    if (!names || count == 0 || !names[0] || !dispids || !CallsAllowed())
         return E_FAIL;
     try {
         std::wstring_view wide(names[0]);
@@ -122,7 +122,7 @@ STDMETHODIMP CDispatchImpl_Hooker::Invoke(DISPID dispid, REFIID, LCID, WORD, DIS
 
 HRESULT CDispatchImpl_Hooker::RunCommand(DISPID dispid, DISPPARAMS* params, VARIANT* result) {
     auto found = m_commands.find(dispid);
-    if (found == m_commands.end())
+    if (found == m_commands.end() || !CallsAllowed())
         return E_FAIL;
     // A copy: a handler's nested calls may register further commands.
     const ScriptCommand command = found->second;
@@ -145,6 +145,10 @@ HRESULT CDispatchImpl_Hooker::RunCommand(DISPID dispid, DISPPARAMS* params, VARI
     if (!text || !result)
         return S_OK;
     return HandOverResult(text, result);
+}
+
+bool CDispatchImpl_Hooker::CallsAllowed() const {
+    return !m_gate || m_gate(m_context);
 }
 
 HRESULT CDispatchImpl_Hooker::HandOverResult(const char* text, VARIANT* result) {

@@ -13,6 +13,8 @@
 // script order (a slot may be null) and their count. Returns the result text,
 // which must stay valid until the handler has returned, or null for none.
 using ScriptCommandFn = const char* (*)(void* context, const char* const* args, int argCount);
+// Whether a call may reach the commands now, given the owner's context.
+using ScriptCallGate = bool (*)(void* context);
 
 struct ScriptCommand {
     const char* name; // kept, not copied: must outlive the object
@@ -52,6 +54,7 @@ public:
 private:
     HRESULT RunCommand(DISPID dispid, DISPPARAMS* params, VARIANT* result);
     HRESULT HandOverResult(const char* text, VARIANT* result);
+    bool CallsAllowed() const;
 
     std::int32_t m_refCount = 1;
     std::map<DISPID, ScriptCommand> m_commands;
@@ -61,6 +64,10 @@ private:
 public:
     // Passed unchanged to every handler; the owner sets it.
     void* m_context = nullptr;
+    // Asked before every name look-up and call, when set: while it answers
+    // false the object behaves as one without commands (E_FAIL, as for an
+    // unknown name), so the caller cannot even learn which names exist.
+    ScriptCallGate m_gate = nullptr;
     // Code page of the narrow texts: the thread's ANSI code page unless the
     // owner chooses another.
     UINT m_codePage = CP_THREAD_ACP;

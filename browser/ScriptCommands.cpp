@@ -65,6 +65,15 @@ const char* OnSetWindow(void* context, const char* const*, int) {
     return nullptr;
 }
 
+// Calls reach the commands only from a document the host trusts, decided
+// at each call: the document may have changed since the registration.
+// Without a host there is no document left to call (its browser went with
+// it), and the handlers do nothing, as before the host existed.
+bool CallerIsTrusted(void* context) {
+    SimpleBrowser* host = HostOf(context);
+    return !host || host->IsDocumentTrusted();
+}
+
 // In this order: the order fixes the DISPIDs.
 constexpr ScriptCommand kCommands[] = {
     {"home", 0, &OnHome},
@@ -84,6 +93,7 @@ void RegisterScriptCommands(SimpleBrowser* host) {
         return;
     CDispatchImpl_Hooker* external = host->m_pUIHandler->m_pExternal;
     external->m_context = host;
+    external->m_gate = &CallerIsTrusted;
     for (const ScriptCommand& command : kCommands)
         external->AddCommand(command);
 }

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -214,6 +215,14 @@ void SimpleBrowser::Refresh() {
         m_pBrowser->Refresh();
 }
 
+void SimpleBrowser::TrustAddress(const char* url) {
+    m_trust.TrustAddress(url ? url : "");
+}
+
+bool SimpleBrowser::IsDocumentTrusted() const {
+    return m_hasDocument && m_trust.Trusts(m_documentUrl);
+}
+
 void SimpleBrowser::SetZoom(int percent) {
     if (percent == m_zoom)
         return;
@@ -337,6 +346,9 @@ void SimpleBrowser::OnEventDocumentComplete(IDispatch* frame, VARIANT* url) {
     // At 100 % the engine's own zoom is the one asked for.
     if (m_zoom != 100)
         ApplyZoom();
+    // The final address, after any redirect, decides the document's trust.
+    m_hasDocument = true;
+    m_documentUrl = address;
     OnDocumentComplete(address);
 }
 
@@ -358,9 +370,12 @@ void SimpleBrowser::OnEventNavigateComplete2(IDispatch* frame, VARIANT* url) {
     // A reload completes without a navigation, so the document this one
     // brings is a new visit, not the reload's own, whatever its address.
     m_reloadPending = false;
+    std::string address = NavigationText(url);
+    m_hasDocument = true;
+    m_documentUrl = address;
     InstallUIHandler();
     RegisterScriptCommands(this);
-    OnNavigateComplete2(NavigationText(url));
+    OnNavigateComplete2(std::move(address));
 }
 
 void SimpleBrowser::OnEventStatusTextChange(const char* text) {
@@ -393,6 +408,8 @@ void SimpleBrowser::OnEventNavigateError(IDispatch* frame, VARIANT* url, VARIANT
 }
 
 void SimpleBrowser::SetOfflinePage(std::string page, std::string more) {
+    // The client's own page: it may call the commands, whatever it was told.
+    m_trust.TrustPage(page);
     m_offlinePage = std::move(page);
     m_offlineMore = std::move(more);
 }
@@ -436,6 +453,11 @@ void SimpleBrowser::InstallUIHandler() {
 
 bool SimpleBrowser::OnBeforeNavigate2(std::string url, std::string, void*, DWORD, std::string) {
     if (!CWnd::FromHandle(::GetParent(m_hWnd)))
+        return false;
+    // Only the operator's pages, or the client's own first navigation, may
+    // arm or start the hand-over: another site could otherwise choose the
+    // parameters the game program is started with.
+    if (m_hasDocument && !IsDocumentTrusted())
         return false;
     if (ArmsHandOver(url, &IsAnsiLeadByte))
         s_launchArmed = true;

@@ -6,8 +6,21 @@
 // browser events with WM_NOTIFY, reloads every later completed top-level
 // document once, and watches top-level navigations for the hand-over to the
 // external game program.
+//
+// Trust: the commands answer, and navigations may arm or start the
+// hand-over, only while the current top-level document is trusted by
+// m_trust. The current document's address is the one its navigation
+// completed with, replaced by the address its DocumentComplete reports (the
+// final one, after any redirect), and it is looked at on every call: a page
+// that navigates elsewhere takes nothing with it. The window that owns the
+// host fills m_trust before the first navigation: the origins of the
+// operator's pages (TrustOriginOf, TrustListed) and, through TrustAddress,
+// any page the client shows itself that has no such origin (a blank page,
+// a file or resource page of its own). A page reached by a link, a redirect
+// or a script is never trusted by its address alone.
 
 #include "DocHostUIHandler.h"
+#include "TrustedOrigins.h"
 #include "Wnd.h"
 
 #include <exdisp.h>
@@ -56,6 +69,13 @@ public:
                        UINT placeholderId, int dpi = 96);
     void Navigate(const char* url);
     void Refresh();
+    // Marks the page at exactly `url`, as the browser will report it, as one
+    // the client shows itself: call it before navigating there. Only for the
+    // client's own pages (file:, res:, about:blank), never for an address a
+    // page supplied.
+    void TrustAddress(const char* url);
+    // Whether a top-level document is shown and m_trust trusts its address.
+    bool IsDocumentTrusted() const;
     // Zooms the page to `percent` of the size it has at the system's DPI,
     // and each new top-level document once it is complete: the engine ignores
     // a zoom asked for before there is a document, and a new document need
@@ -103,6 +123,10 @@ public:
     std::string m_launchParams;
     IDispatch* m_pBrowserDispatch = nullptr; // one reference
     std::string m_firstDocUrl;
+    // The documents this host trusts, and the current top-level document.
+    CTrustedOrigins m_trust;
+    bool m_hasDocument = false;
+    std::string m_documentUrl;
 
     // Set by the first top-level navigation to an address containing
     // "web\main", in any host; never cleared.

@@ -3,6 +3,11 @@
  *
  *   <script src="external-shim.js" data-window="login"></script>   (or "game")
  *
+ * data-trusted-origins="https://login.example.com https://*.play.example.net"
+ * (the origin of login_url and the entries of trusted_origins) makes the
+ * shim refuse every call from a page of any other origin, as the client
+ * does; show_game's address is trusted for the rest of the tab's session.
+ *
  * Where the client offers its commands this file does nothing at all. In any
  * other browser it defines the eight commands the way the client takes them:
  * an exact argument count (otherwise an Error whose number is E_FAIL),
@@ -71,6 +76,71 @@
         }
     };
     var state = { title: "", fullScreen: false, loginShown: true };
+
+    // The origins the client trusts with its commands: null when the page
+    // did not list them (then every page is taken for trusted).
+    var SESSION_ORIGINS = "externalShim.trustedOrigins";
+    var listed = script ? script.getAttribute("data-trusted-origins") : null;
+
+    // {scheme, host, port, subdomains} of "scheme://host[:port][/]" or, with
+    // `wildcard`, "scheme://*.name[:port][/]"; null for anything else.
+    function originOf(text, wildcard) {
+        var m = /^(https?):\/\/(\*\.)?([A-Za-z0-9.\-]+|\[[0-9A-Fa-f:.]+\])(?::(\d{1,5}))?\/?$/i.exec(text);
+        if (!m || (m[2] && !wildcard))
+            return null;
+        var scheme = m[1].toLowerCase();
+        return { scheme: scheme, host: m[3].toLowerCase(), subdomains: !!m[2],
+                 port: m[4] ? parseInt(m[4], 10) : (scheme === "http" ? 80 : 443) };
+    }
+
+    function matches(pattern, origin) {
+        if (pattern.scheme !== origin.scheme || pattern.port !== origin.port)
+            return false;
+        if (!pattern.subdomains)
+            return pattern.host === origin.host;
+        var suffix = "." + pattern.host, host = origin.host;
+        return host.length > suffix.length + 1 && host.slice(-suffix.length) === suffix &&
+               host.charAt(host.length - suffix.length - 1) !== ".";
+    }
+
+    function sessionOrigins() {
+        try {
+            return (window.sessionStorage.getItem(SESSION_ORIGINS) || "").split(" ");
+        } catch (e) {
+            return [];
+        }
+    }
+
+    // The origin of an address as the browser reads it (user information
+    // and all), as "scheme://host:port".
+    function originText(address) {
+        var a = document.createElement("a");
+        a.href = address;
+        return a.protocol + "//" + a.host;
+    }
+
+    function trustGameOrigin(address) {
+        try {
+            var origins = sessionOrigins();
+            origins.push(originText(address));
+            window.sessionStorage.setItem(SESSION_ORIGINS, origins.join(" "));
+        } catch (e) { /* no session storage: the game page is then refused */ }
+    }
+
+    function pageTrusted() {
+        if (listed === null)
+            return true;
+        var page = originOf(window.origin || location.origin || originText(location.href), false);
+        if (!page)
+            return false;
+        var entries = listed.split(/\s+/).concat(sessionOrigins());
+        for (var i = 0; i < entries.length; ++i) {
+            var pattern = originOf(entries[i], true);
+            if (pattern && matches(pattern, page))
+                return true;
+        }
+        return false;
+    }
 
     function failure(message) {
         var error = new Error(message);
@@ -154,6 +224,9 @@
     function command(name, count, where) {
         return function () {
             try {
+                if (!pageTrusted())
+                    throw failure("window.external." + name + ": the client offers no commands " +
+                                  "to a page of this origin (see trusted_origins)");
                 if (arguments.length !== count)
                     throw failure("window.external." + name + " takes " + count + " argument" +
                                   (count === 1 ? "" : "s") + ", not " + arguments.length);
@@ -177,6 +250,8 @@
             else if (name === "close_login" || name === "show_login")
                 state.loginShown = name === "show_login";
             showStatus();
+            if (name === "show_game")
+                trustGameOrigin(args[0]);
             if (shim.effects[name])
                 shim.effects[name].apply(null, args);
             return undefined;

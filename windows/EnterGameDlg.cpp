@@ -243,6 +243,8 @@ BOOL CEnterGameDlg::OnInitDialog() {
 
     RECT client;
     GetClientRect(&client);
+    TrustOperatorPages(m_browser.m_trust);
+    m_browser.m_trust.TrustOriginOf(m_gameUrl);
     m_browser.CreateBrowser(
         m_gameUrl.c_str(), 0, Scaled(kFirstBrowserTop), client.right - client.left,
         client.bottom - client.top - Scaled(kFirstBrowserShortfall), this, kBrowserPlaceholder);

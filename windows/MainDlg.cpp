@@ -63,6 +63,7 @@ BOOL CMainDlg::OnInitDialog() {
     m_dpi = WindowDpi(m_hWnd);
     KeepDialogLayoutOnDpiChange(m_hWnd);
     m_icons.LoadForDpi(m_dpi);
+    TrustOperatorPages(m_browser.m_trust);
     m_browser.CreateBrowser(
         Setting("login_url").c_str(), Scaled(IntSetting("login_browserctrl_posx")),
         Scaled(IntSetting("login_browserctrl_posy")), Scaled(IntSetting("login_browserctrl_width")),
@@ -127,6 +128,8 @@ void CMainDlg::ShowBackdrop(int command) {
 }
 
 void CMainDlg::ShowGame(const char* address) {
+    // The login page vouches for the game page's origin, in this window too.
+    m_browser.m_trust.TrustOriginOf(address ? address : "");
     m_gameOpen = true;
     ShowGameWindow(address ? address : "", *this);
     m_gameOpen = false;

@@ -23,6 +23,7 @@ enum class SkinValueKind {
     Backdrop,    // an image with an alpha channel, the login window's shape
     Picture,     // a GIF, animated or not, or a still image
     OfflinePage, // an HTML file under data\, shown when the server cannot be reached
+    Origins,     // origins separated by spaces, whose pages get window.external
 };
 
 enum class SkinElementKind {
@@ -33,7 +34,8 @@ enum class SkinElementKind {
     Title,
     Picture,
     GameButton,
-    OfflinePage
+    OfflinePage,
+    TrustedPages
 };
 
 struct SkinKey {
@@ -45,8 +47,10 @@ struct SkinKey {
     bool optional = false;
 };
 
-// All 116 keys.
+// All 117 keys, the optional ones last.
 const std::vector<SkinKey>& SkinKeys();
+// Further origins of the operator's pages, which then get window.external.
+inline constexpr char kTrustedOriginsKey[] = "trusted_origins";
 // The stems of the game window's ten buttons, in the order they are laid out
 // (the close button first, nearest the right edge by default).
 const std::vector<std::string>& GameButtonStems();

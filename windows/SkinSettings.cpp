@@ -2,6 +2,7 @@
 
 #include "ConfigStore.h"
 #include "GameLayout.h"
+#include "SkinKeys.h"
 
 #include <windows.h>
 
@@ -63,4 +64,10 @@ OfflinePageChoice OfflinePage() {
     std::snprintf(more, sizeof(more), "&lang=%s&colour=%02X%02X%02X", english ? "en" : "zh",
                   GetRValue(colour), GetGValue(colour), GetBValue(colour));
     return {page, more};
+}
+
+void TrustOperatorPages(CTrustedOrigins& trust) {
+    trust.TrustOriginOf(Setting("login_url"));
+    trust.TrustAddress(Setting("login_url"));
+    trust.TrustListed(Setting(kTrustedOriginsKey));
 }

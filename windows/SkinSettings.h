@@ -2,6 +2,8 @@
 // How the windows read their skin from the configuration store: texts as
 // they stand, numbers through atoi, images as paths under data\.
 
+#include "TrustedOrigins.h"
+
 #include <string>
 
 std::string Setting(const std::string& key);
@@ -20,3 +22,8 @@ struct OfflinePageChoice {
     std::string more;
 };
 OfflinePageChoice OfflinePage();
+
+// The operator's pages: the origin of login_url (and the login page's own
+// address, which may have none: the client goes there itself) and those of
+// trusted_origins.
+void TrustOperatorPages(CTrustedOrigins& trust);

@@ -66,3 +66,9 @@ RECT RectIn(HWND child, HWND parent) {
     ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
 }
+
+void ShowTrustedDocument(SimpleBrowser& host) {
+    host.TrustAddress("about:blank");
+    host.m_hasDocument = true;
+    host.m_documentUrl = "about:blank";
+}

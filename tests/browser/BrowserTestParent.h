@@ -64,5 +64,8 @@ public:
                            std::string headers) override;
 };
 
+// Makes `host` show a document it trusts, as after the operator's page completed.
+void ShowTrustedDocument(SimpleBrowser& host);
+
 // The position of `child` in the client coordinates of `parent`.
 RECT RectIn(HWND child, HWND parent);

@@ -110,6 +110,7 @@ void RunAllCommands(SimpleBrowser& host) {
 TEST(ScriptCommands, RegistersTheEightCommandsInOrderWithTheirArgumentCounts) {
     SimpleBrowser host;
     RegisterScriptCommands(&host);
+    ShowTrustedDocument(host);
     IDispatch* external = host.m_pUIHandler->m_pExternal;
     EXPECT_EQ(host.m_pUIHandler->m_pExternal->m_context, &host);
     const wchar_t* names[] = {L"home",       L"set_name",    L"show_game",   L"close_login",
@@ -151,7 +152,9 @@ TEST(ScriptCommands, HomeReloadsTheCallingHostsPage) {
     SimpleBrowser other;
     UseFakeBrowser(host, fake);
     RegisterScriptCommands(&host);
+    ShowTrustedDocument(host);
     RegisterScriptCommands(&other);
+    ShowTrustedDocument(other);
     EXPECT_EQ(Command(host, L"home"), S_OK);
     EXPECT_EQ(fake.m_refreshes, 1);
     EXPECT_TRUE(fake.m_navigations.empty()); // a reload, not a navigation to the first page
@@ -166,6 +169,7 @@ TEST(ScriptCommands, LoginCommandsReachTheLoginWindow) {
     SimpleBrowser host;
     ASSERT_TRUE(CreatePlainHost(host, login));
     RegisterScriptCommands(&host);
+    ShowTrustedDocument(host);
     EXPECT_EQ(Command(host, L"show_game", L"http://127.0.0.1/g.html"), S_OK);
     EXPECT_EQ(Command(host, L"close_login"), S_OK);
     EXPECT_EQ(Command(host, L"show_login"), S_OK);
@@ -190,6 +194,7 @@ TEST(ScriptCommands, GameCommandsReachTheGameWindow) {
     SimpleBrowser host;
     ASSERT_TRUE(CreatePlainHost(host, game));
     RegisterScriptCommands(&host);
+    ShowTrustedDocument(host);
     EXPECT_EQ(Command(host, L"set_name", L"abc"), S_OK);
     EXPECT_EQ(Command(host, L"set_name", L"\u6E38\u620F"), S_OK);
     EXPECT_EQ(Command(host, L"set_name", nullptr), S_OK);
@@ -213,6 +218,7 @@ TEST(ScriptCommands, WindowsOfNeitherKindAreLeftAlone) {
     SimpleBrowser host;
     ASSERT_TRUE(CreatePlainHost(host, plain));
     RegisterScriptCommands(&host);
+    ShowTrustedDocument(host);
     RunAllCommands(host);
 
     HWND raw = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
@@ -223,6 +229,7 @@ TEST(ScriptCommands, WindowsOfNeitherKindAreLeftAlone) {
     CWnd* rawParent = CWnd::FromHandle(raw);
     ASSERT_TRUE(rawHost.Create(AfxRegisterWndClass(0), "dd", 0, rect, rawParent, 1012));
     RegisterScriptCommands(&rawHost);
+    ShowTrustedDocument(rawHost);
     RunAllCommands(rawHost);
     rawHost.DestroyWindow();
     ::DestroyWindow(raw);
@@ -236,6 +243,7 @@ TEST(ScriptCommands, WithoutAContextNothingHappens) {
     ASSERT_TRUE(CreatePlainHost(host, login));
     UseFakeBrowser(host, fake);
     RegisterScriptCommands(&host);
+    ShowTrustedDocument(host);
     host.m_pUIHandler->m_pExternal->m_context = nullptr;
     EXPECT_EQ(Command(host, L"home"), S_OK);
     RunAllCommands(host);
@@ -249,6 +257,7 @@ TEST(ScriptCommands, ShowGameReturnsWhenItsNestedLoopEndsAndCallsRunMeanwhile) {
     SimpleBrowser host;
     ASSERT_TRUE(CreatePlainHost(host, login));
     RegisterScriptCommands(&host);
+    ShowTrustedDocument(host);
     login.m_whileShowingGame = [&] {
         CNestedDialog game;
         game.m_step = [&](CNestedDialog& dialog) {
@@ -266,6 +275,7 @@ TEST(ScriptCommands, ShowGameReturnsWhenItsNestedLoopEndsAndCallsRunMeanwhile) {
 TEST(ScriptCommands, ClearCacheEmptiesTheBrowserCache) {
     SimpleBrowser host;
     RegisterScriptCommands(&host);
+    ShowTrustedDocument(host);
     ASSERT_TRUE(AddCacheEntry("http://cache.test/command.html"));
     ASSERT_FALSE(CacheEntries().empty());
     EXPECT_EQ(Command(host, L"clear_cache"), S_OK);
@@ -281,6 +291,7 @@ TEST(ScriptCommands, APageDrivesItsWindowThroughItsHost) {
     CLoginTestWindow login;
     ASSERT_TRUE(login.Open());
     CRecordingBrowser host;
+    host.TrustAddress("about:blank");
     ASSERT_TRUE(host.CreateBrowser("about:blank", 0, 0, 200, 150, &login, IDC_GAME_PLACEHOLDER));
     // The page's first completed navigation makes window.external usable.
     ASSERT_EQ(

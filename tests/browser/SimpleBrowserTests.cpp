@@ -32,6 +32,8 @@ protected:
     }
     // A host over placeholder 1012 with the real control, its first page started.
     void CreateGameHost() {
+        browser.m_trust.TrustOriginOf("http://h/");
+        browser.TrustAddress("about:blank");
         ASSERT_TRUE(
             browser.CreateBrowser("about:blank", 5, 6, 200, 150, &parent, IDC_GAME_PLACEHOLDER));
         ASSERT_TRUE(PumpUntil([&] { return !browser.m_navigations.empty(); }));
@@ -450,6 +452,7 @@ TEST_F(BrowserHost, AnUnreachableServerShowsTheOfflinePageUntilAPageCompletes) {
     EXPECT_EQ(FireNavigateError(browser, &fake, failed, 503), VARIANT_TRUE);
     PumpFor(200);
     FireFrameEvent(browser, DISPID_DOCUMENTCOMPLETE, &fake, offline + L"http-503");
+    EXPECT_TRUE(browser.IsDocumentTrusted()) << "the client's own page may call the commands";
     fake.m_navigations.clear();
     ASSERT_TRUE(PumpUntil([&] { return !fake.m_navigations.empty(); }, 30000));
     EXPECT_EQ(fake.m_navigations.front(), failed);

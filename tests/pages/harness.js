@@ -241,6 +241,27 @@ test("where window.external takes no commands the shim puts its own in place", a
     }
 });
 
+test("a page of an origin the client does not trust gets no commands, as in the client", async () => {
+    sessionStorage.removeItem("externalShim.trustedOrigins");
+    try {
+        const lookAlikes = `https://*.example.com http://127.0.0.1.evil.net:${location.port}`;
+        const refused = await shimPage("", ` data-trusted-origins="${lookAlikes}"`);
+        const error = thrown(() => refused.external.home());
+        check(error && error.number === E_FAIL, `an untrusted page's call gave ${error && error.number}`);
+        same(calls(refused), [], "calls of the untrusted page");
+        // Its own origin listed, the page is trusted; and show_game trusts the game's.
+        const login = await shimPage("", ` data-trusted-origins="${location.origin.toUpperCase()}/"`);
+        const seen = stay(login);
+        login.external.show_game(location.origin + "/game.html");
+        same(seen.left, [["show_game", location.origin + "/game.html"]], "left");
+        const game = await shimPage("", ` data-trusted-origins="https://*.example.com"`);
+        check(thrown(() => game.external.set_name("x")) === null, "the game page's call failed");
+        same(calls(game), [["set_name", "x"]], "calls of the game page");
+    } finally {
+        sessionStorage.removeItem("externalShim.trustedOrigins");
+    }
+});
+
 async function main() {
     const results = [];
     for (const c of cases) {

@@ -280,6 +280,16 @@ const std::vector<BrokenSkin>& BrokenSkins() {
         {"an address without a scheme",
          [](SkinCopy& s) { s.Set("login_url", "www.example.com"); },
          {{W, "login_url", "\"www.example.com\" is not an absolute http or https address"}}},
+        {"trusted origins, one of them too wide and one with a path",
+         [](SkinCopy& s) {
+             s.Set("trusted_origins",
+                   "https://*.games.example.com https://*.com http://127.0.0.1:8080/pages");
+         },
+         {{E, "trusted_origins", "\"https://*.com\" is not an origin"},
+          {E, "trusted_origins", "\"http://127.0.0.1:8080/pages\" is not an origin"}}},
+        {"well-formed trusted origins",
+         [](SkinCopy& s) { s.Set("trusted_origins", "https://*.example.com http://[::1]:81"); },
+         {}},
         {"a relative link",
          [](SkinCopy& s) { s.Set("game_paybtn_url", "pay.html"); },
          {{W, "game_paybtn_url", "is not an absolute http or https address"}}},

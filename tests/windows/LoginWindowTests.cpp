@@ -81,6 +81,9 @@ TEST_F(LoginWindowTest, PageCommandsMinimiseAndRestoreTheBackdropWithTheContent)
     CSteps::Run(login, {
                            [&] {
                                // What the host does when the page's navigation completes.
+                               // login_url, trusted as the operator's page.
+                               login.Browser().m_hasDocument = true;
+                               login.Browser().m_documentUrl = "about:blank";
                                RegisterScriptCommands(&login.Browser());
                                IDispatch* external = nullptr;
                                login.Browser().m_pUIHandler->GetExternal(&external);

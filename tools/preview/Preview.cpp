@@ -87,10 +87,13 @@ protected:
         if (m_showGame) {
             CEnterGameDlg game;
             game.m_gameUrl = kBlankPage;
+            // The blank page is the preview's own: it may call the commands.
+            game.m_browser.TrustAddress(kBlankPage);
             m_pMainWnd = &game;
             game.DoModal();
         } else {
             CMainDlg login;
+            login.Browser().TrustAddress(kBlankPage);
             m_pMainWnd = &login;
             login.DoModal();
         }

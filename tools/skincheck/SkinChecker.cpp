@@ -136,6 +136,8 @@ Problem WhenMissing(const SkinKey& key) {
         return {Severity::Warning, "no picture is shown"};
     case SkinValueKind::OfflinePage:
         return {Severity::Error, "the client shows its own page when the server cannot be reached"};
+    case SkinValueKind::Origins:
+        return {Severity::Warning, "only the login and game pages' own origins are trusted"};
     }
     return {Severity::Warning, ""};
 }
@@ -350,6 +352,15 @@ void CSkinChecker::CheckMissingKeys() {
     }
 }
 
+void CSkinChecker::CheckTrustedOrigins() {
+    for (const std::string& entry : MalformedOriginEntries(Value(kTrustedOriginsKey)))
+        Add(Severity::Error, kTrustedOriginsKey,
+            "\"" + entry +
+                "\" is not an origin (http:// or https://, a host or *. and a name, an optional "
+                "port, nothing after it): no page is trusted by it, so such pages find no "
+                "window.external commands");
+}
+
 void CSkinChecker::CheckValue(const SkinKey& key) {
     if (!Given(key.name))
         return;
@@ -370,6 +381,8 @@ void CSkinChecker::CheckValue(const SkinKey& key) {
         CheckImage(key);
     } else if (key.kind == SkinValueKind::OfflinePage) {
         CheckFilePresent(key);
+    } else if (key.kind == SkinValueKind::Origins) {
+        CheckTrustedOrigins();
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "ConfigStore.h"
 #include "SkinRules.h"
+#include "TrustedOrigins.h"
 
 #include <windows.h>
 
@@ -37,6 +38,8 @@ private:
     void CheckReading();
     void CheckMissingKeys();
     void CheckValue(const SkinKey& key);
+    // Each entry of the optional trusted_origins key.
+    void CheckTrustedOrigins();
     void CheckImage(const SkinKey& key);
     void CheckFilePresent(const SkinKey& key);
     bool CheckFileReadable(const SkinKey& key, const std::string& path, FileKind kind);
