@@ -49,6 +49,8 @@ std::vector<SkinKey> MakeKeys() {
             keys.push_back({stem + "_url", stem, Kind::LinkAddress, Element::GameButton});
     }
     keys.push_back({"offline_page", "offline_page", Kind::OfflinePage, Element::OfflinePage, true});
+    keys.push_back(
+        {kTrustedOriginsKey, kTrustedOriginsKey, Kind::Origins, Element::TrustedPages, true});
     return keys;
 }
 

@@ -167,6 +167,10 @@ TEST(ScriptCommandsFuzz, RandomTitlesAndAddressesReachTheWindowsAsTheirText) {
                           Escaped(PlatformWide(*address.text, codePage)))
                     << context;
 
+                // The game page as its navigation completes, the operator's.
+                game->m_browser.TrustAddress(game->m_browser.m_url.c_str());
+                game->m_browser.m_hasDocument = true;
+                game->m_browser.m_documentUrl = game->m_browser.m_url;
                 CDispatchImpl_Hooker* external = ExternalOf(game->m_browser);
                 ASSERT_TRUE(external) << context;
                 std::string title = game->m_title.GetText();
@@ -187,6 +191,9 @@ TEST(ScriptCommandsFuzz, RandomTitlesAndAddressesReachTheWindowsAsTheirText) {
                 }
             }),
         });
+        // The login page (login_url) as its navigation completes.
+        login.Browser().m_hasDocument = true;
+        login.Browser().m_documentUrl = "about:blank";
         CDispatchImpl_Hooker* external = ExternalOf(login.Browser());
         ASSERT_TRUE(external);
         EXPECT_EQ(CallByName(external, L"show_game", address.args), S_OK) << context;
