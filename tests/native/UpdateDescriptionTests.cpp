@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -66,64 +67,40 @@ TEST(UpdateDescription, OptionalAndUnknownMembersAndAbsoluteInstallers) {
 }
 
 TEST(UpdateDescription, EveryMistakeIsRefused) {
+    // Each replacement of `from` in the packaging's form.
     const struct {
         const char* from;
-        const char* to;
+        std::vector<const char*> to;
     } cases[] = {
-        {"\"format\": 1", "\"format\": 2"},
-        {"\"format\": 1", "\"format\": \"1\""},
-        {"\"format\": 1,", ""},
-        {"\"id\": \"UpdateGame\"", "\"id\": \"\""},
-        {"\"id\": \"UpdateGame\"", "\"id\": \"a b\""},
-        {"\"version\": \"2.1.0\"", "\"version\": \"2.1\""},
-        {"\"version\": \"2.1.0\"", "\"version\": \"2.1.65536\""},
-        {"\"version\": \"2.1.0\"", "\"version\": \"2.1.0 \""},
-        {"\"version\": \"2.1.0\"", "\"version\": 2"},
-        {"12:00:00Z", "12:00:00"},
-        {"\"UpdateGame-2.1.0-setup.exe\"", "\"..\\\\evil.exe\""},
-        {"\"UpdateGame-2.1.0-setup.exe\"", "\"sub/setup.exe\""},
-        {"\"UpdateGame-2.1.0-setup.exe\"", "\"\""},
-        {"\"UpdateGame-2.1.0-setup.exe\"", "\"file:///c:/setup.exe\""},
-        {"\"UpdateGame-2.1.0-setup.exe\"", "\"https://\""},
-        {"\"UpdateGame-2.1.0-setup.exe\"", "\"https://a b/setup.exe\""},
-        {"1234567", "0"},
-        {"1234567", "-5"},
-        {"1234567", "1.5"},
-        {"1234567", "4294967296"},
-        {"1234567", "1234567890123456789012"},
-        {"\"ba7816", "\"BA7816"},
-        {"15ad\"", "15a\""},
-        {"\"rollout\": 25", "\"rollout\": 101"},
-        {"\"rollout\": 25", "\"rollout\": -1"},
-        {"\"rollout\": 25", "\"rollout\": 025"},
-        {"\"2.0.0\"", "\"2.2.0\""},
-        {"\"2.0.0\"", "\"two\""},
-        {"\\r\\n", "\\u0007"},
-        {"\\r\\n", "\\u0000"},
-        {"\\r\\n", "\\ud83d"},
-        {"\\r\\n", "\\ude00\\ud83d"},
-        {"\\r\\n", "\\ud83d\\u0041"},
-        {"\\r\\n", "\\u12g4"},
-        {"\\r\\n", "\\x41"},
-        {"\\r\\n", "\n"},
-        {"\\r\\n", "\xC0\xAF"},
-        {"\\r\\n", "\xED\xA0\x80"},
-        {"\\r\\n", "\xF4\x90\x80\x80"},
-        {"\\r\\n", "\xE4\xBF"},
-        {"\"rollout\": 25,", "\"rollout\": 25,,"},
-        {"\"rollout\": 25,", "\"rollout\": 25, \"rollout\": 25,"},
-        {"\"rollout\": 25,", "\"rollout\" 25,"},
-        {"\"rollout\": 25,", "rollout: 25,"},
-        {"\"rollout\": 25,", "\"rollout\": 25"},
-        {"\"2.0.0\"\n}", "\"2.0.0\",\n}"},
-        {"\"2.0.0\"\n}", "\"2.0.0\"\n"},
-        {"\"2.0.0\"\n}", "\"2.0.0\"\n}}"},
-        {"{", "["},
+        {"\"format\": 1", {"\"format\": 2", "\"format\": \"1\""}},
+        {"\"format\": 1,", {""}},
+        {"\"id\": \"UpdateGame\"", {"\"id\": \"\"", "\"id\": \"a b\""}},
+        {"\"version\": \"2.1.0\"",
+         {"\"version\": \"2.1\"", "\"version\": \"2.1.65536\"", "\"version\": \"2.1.0 \"",
+          "\"version\": 2"}},
+        {"12:00:00Z", {"12:00:00"}},
+        {"\"UpdateGame-2.1.0-setup.exe\"",
+         {"\"..\\\\evil.exe\"", "\"sub/setup.exe\"", "\"\"", "\"file:///c:/setup.exe\"",
+          "\"https://\"", "\"https://a b/setup.exe\""}},
+        {"1234567", {"0", "-5", "1.5", "4294967296", "1234567890123456789012"}},
+        {"\"ba7816", {"\"BA7816"}},
+        {"15ad\"", {"15a\""}},
+        {"\"rollout\": 25", {"\"rollout\": 101", "\"rollout\": -1", "\"rollout\": 025"}},
+        {"\"2.0.0\"", {"\"2.2.0\"", "\"two\""}},
+        {"\\r\\n",
+         {"\\u0007", "\\u0000", "\\ud83d", "\\ude00\\ud83d", "\\ud83d\\u0041", "\\u12g4", "\\x41",
+          "\n", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE4\xBF"}},
+        {"\"rollout\": 25,",
+         {"\"rollout\": 25,,", "\"rollout\": 25, \"rollout\": 25,", "\"rollout\" 25,",
+          "rollout: 25,", "\"rollout\": 25"}},
+        {"\"2.0.0\"\n}", {"\"2.0.0\",\n}", "\"2.0.0\"\n", "\"2.0.0\"\n}}"}},
+        {"{", {"["}},
     };
     for (const auto& c : cases)
-        EXPECT_TRUE(std::holds_alternative<std::string>(
-            ReadUpdateDescription(Replaced(kDescription, c.from, c.to))))
-            << c.from << " -> " << c.to;
+        for (const char* to : c.to)
+            EXPECT_TRUE(std::holds_alternative<std::string>(
+                ReadUpdateDescription(Replaced(kDescription, c.from, to))))
+                << c.from << " -> " << to;
     const std::string tooLarge =
         Replaced(kDescription, "\"notes\": \"", "\"notes\": \"" + std::string(70000, 'a'));
     EXPECT_TRUE(std::holds_alternative<std::string>(ReadUpdateDescription(tooLarge)));
