@@ -59,23 +59,6 @@ std::optional<std::pair<std::size_t, std::size_t>> ByteRange(const std::string& 
     return std::make_pair(static_cast<std::size_t>(first), static_cast<std::size_t>(last));
 }
 
-const char* Reason(int status) {
-    switch (status) {
-    case 200:
-        return "OK";
-    case 206:
-        return "Partial Content";
-    case 404:
-        return "Not Found";
-    case 416:
-        return "Range Not Satisfiable";
-    case 500:
-        return "Internal Server Error";
-    default:
-        return "Status";
-    }
-}
-
 void SendAll(SOCKET connection, const std::string& bytes) {
     std::size_t sent = 0;
     while (sent < bytes.size()) {
@@ -212,8 +195,9 @@ void CLocalHttpServer::Answer(std::uintptr_t socket) {
             body.clear();
         }
     }
-    std::string answer = "HTTP/1.1 " + std::to_string(status) + " " + Reason(status) +
-                         "\r\nContent-Length: " + std::to_string(body.size()) +
+    // The reason phrase is free text that no client reads.
+    std::string answer = "HTTP/1.1 " + std::to_string(status) +
+                         " Answer\r\nContent-Length: " + std::to_string(body.size()) +
                          "\r\nAccept-Ranges: bytes\r\nConnection: close\r\n" + extra + "\r\n";
     answer += route->cutAfter ? body.substr(0, *route->cutAfter) : body;
     SendAll(connection, answer);
