@@ -4,6 +4,8 @@
 // the description's signature verifies with the carried key through CNG,
 // and nothing else does; the installer's SHA-256 is the one described.
 
+#include "TempDir.h"
+#include "TextConversion.h"
 #include "UpdateFiles.h"
 #include "UpdateSignature.h"
 
@@ -11,18 +13,10 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 
 namespace {
-
-std::wstring BesideThisProgram(const wchar_t* name) {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder = path;
-    return folder.substr(0, folder.find_last_of(L'\\') + 1) + name;
-}
 
 std::string Hex(const Sha256Digest& digest) {
     std::string hex;
@@ -68,7 +62,7 @@ TEST_F(UpdateRelease, TheBrandedClientCarriesItsAddressesAndKeyThePlainOneNone) 
     EXPECT_EQ(source->publicKey, m_publicKey);
     EXPECT_EQ(ReadCrashReportUrl(branded.Module()), "http://127.0.0.1/crash");
 
-    CLoadedResources plain(BesideThisProgram(L"client.exe"));
+    CLoadedResources plain(ToWide(ProgramDirectory() + "\\client.exe", CP_ACP));
     ASSERT_TRUE(plain.Module());
     EXPECT_FALSE(ReadUpdateSource(plain.Module()));
     EXPECT_FALSE(ReadUpdateSource());
