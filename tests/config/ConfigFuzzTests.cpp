@@ -11,10 +11,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -47,8 +50,11 @@ bool Holds(const std::wstring& text, UINT codePage) {
 class CConfigGenerator {
 public:
     explicit CConfigGenerator(CFuzzRandom& random) : m_random(random) {
-        for (const SkinKey& key : SkinKeys())
-            m_names.push_back(ToWideAscii(key.name));
+        for (const SkinKey& key : SkinKeys()) {
+            m_names.emplace_back(key.name.begin(), key.name.end());
+            if (key.kind >= SkinValueKind::PositionX && key.kind <= SkinValueKind::Channel)
+                m_numberKeys.insert(m_names.back());
+        }
     }
 
     // A whole document (without declaration) and the nodes it holds, in order.
@@ -71,7 +77,7 @@ public:
             if (m_random.OneIn(10)) {
                 xml += L"<" + name + Attribute() + L"/>";
             } else {
-                std::wstring markup = Value(value, IsNumberKey(name));
+                std::wstring markup = Value(value, m_numberKeys.contains(name));
                 xml += L"<" + name + Attribute() + L">" + Blank() + markup + Blank() + L"</" +
                        name + L">";
             }
@@ -81,17 +87,6 @@ public:
     }
 
 private:
-    static std::wstring ToWideAscii(const std::string& text) {
-        return std::wstring(text.begin(), text.end());
-    }
-
-    bool IsNumberKey(const std::wstring& name) const {
-        for (const SkinKey& key : SkinKeys())
-            if (ToWideAscii(key.name) == name)
-                return key.kind >= SkinValueKind::PositionX && key.kind <= SkinValueKind::Channel;
-        return false;
-    }
-
     std::wstring Blank() {
         static const std::vector<std::wstring> blanks = {L" ", L"\t", L"\n", L"\r\n"};
         return m_random.Text(blanks, 3);
@@ -138,13 +133,9 @@ private:
         uint32_t code = ch[0];
         if (ch.size() == 2)
             code = 0x10000 + ((ch[0] - 0xD800u) << 10) + (ch[1] - 0xDC00u);
-        return (m_random.OneIn(2) ? L"&#" + std::to_wstring(code) : L"&#x" + Hex(code)) + L";";
-    }
-
-    static std::wstring Hex(uint32_t code) {
-        wchar_t text[12];
-        swprintf(text, 12, L"%X", code);
-        return text;
+        wchar_t hex[16];
+        swprintf(hex, 16, L"&#x%X;", code);
+        return m_random.OneIn(2) ? L"&#" + std::to_wstring(code) + L";" : std::wstring(hex);
     }
 
     std::wstring Comment() {
@@ -220,6 +211,7 @@ private:
 
     CFuzzRandom& m_random;
     std::vector<std::wstring> m_names;
+    std::set<std::wstring> m_numberKeys;
 };
 
 // The file's bytes: UTF-8 (with or without a byte order mark and declaration)
@@ -241,20 +233,9 @@ std::string Encoded(const std::wstring& xml, CFuzzRandom& random) {
 // atoi's promise for text within int's range: blanks, a sign, digits; nothing
 // when the digits go beyond it (atoi's result is then not defined).
 std::optional<int> PlainNumber(const std::string& text) {
-    size_t at = 0;
-    while (at < text.size() && (text[at] == ' ' || (text[at] >= '\t' && text[at] <= '\r')))
-        ++at;
-    bool negative = false;
-    if (at < text.size() && (text[at] == '-' || text[at] == '+'))
-        negative = text[at++] == '-';
-    int64_t value = 0;
-    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
-        value = value * 10 + (text[at] - '0');
-        if (value > int64_t{INT_MAX} + 1)
-            return std::nullopt;
-    }
-    value = negative ? -value : value;
-    if (value > INT_MAX || value < INT_MIN)
+    errno = 0;
+    const long long value = std::strtoll(text.c_str(), nullptr, 10);
+    if (errno || value < INT_MIN || value > INT_MAX)
         return std::nullopt;
     return static_cast<int>(value);
 }

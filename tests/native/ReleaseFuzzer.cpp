@@ -53,11 +53,10 @@ std::optional<std::string> ReadSkinFile(const std::string& path) {
                                                              {"licence.txt", "licence"},
                                                              {"update.pem", kUpdateKeyPem}};
     const auto found = files.find(path);
-    if (found == files.end())
-        return std::nullopt;
-    return found->second;
+    return found == files.end() ? std::nullopt : std::optional(found->second);
 }
 
+// Every field but the key's DER, one line each: equal texts, equal descriptions.
 std::string Written(const ReleaseDescription& d) {
     std::string text = "[release]\nname=" + d.name + "\npublisher=" + d.publisher + "\nid=" + d.id +
                        "\nversion=" + d.version.Text() + "\nicon=" + d.icon +
@@ -74,14 +73,6 @@ std::string Written(const ReleaseDescription& d) {
         if (!value->empty())
             text += std::string(field) + "=" + *value + "\n";
     return text;
-}
-
-bool Same(const ReleaseDescription& a, const ReleaseDescription& b) {
-    return a.name == b.name && a.englishName == b.englishName && a.publisher == b.publisher &&
-           a.id == b.id && a.version.Text() == b.version.Text() && a.website == b.website &&
-           a.icon == b.icon && a.licence == b.licence && a.desktopShortcut == b.desktopShortcut &&
-           a.copyright == b.copyright && a.updateUrl == b.updateUrl && a.updateKey == b.updateKey &&
-           a.updateKeyDer == b.updateKeyDer && a.crashReportUrl == b.crashReportUrl;
 }
 
 std::string Lowered(std::string text) {
@@ -245,7 +236,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const ReleaseDescription& d = std::get<ReleaseDescription>(read);
     CheckAgainstPlainReading(text, d);
     const auto again = ReadReleaseDescription(Written(d), ReadSkinFile);
-    Require(std::holds_alternative<ReleaseDescription>(again) &&
-            Same(d, std::get<ReleaseDescription>(again)));
+    const auto* back = std::get_if<ReleaseDescription>(&again);
+    Require(back && Written(*back) == Written(d) && back->updateKeyDer == d.updateKeyDer);
     return 0;
 }

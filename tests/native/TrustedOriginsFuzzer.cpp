@@ -45,6 +45,10 @@ char Lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+bool IsHostName(const std::string& host) {
+    return host.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789.-") == std::string::npos;
+}
+
 struct PlainOrigin {
     WebOrigin origin;
     bool userinfo = false;
@@ -121,22 +125,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string& name = pattern->origin.host;
         Require(entryOrigin->origin.host == (pattern->subdomains ? "*." + name : name));
         const bool literal = name.front() == '[' && name.back() == ']';
-        Require(literal || name.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789.-") ==
-                               std::string::npos);
+        Require(literal || IsHostName(name));
     }
-    if (newline == std::string::npos && origin &&
-        origin->host.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789.-") ==
-            std::string::npos) {
-        // An address's own origin, written as an entry, trusts it when it is a host name.
-        CTrustedOrigins own;
-        own.TrustListed(entry);
-        Require(own.Trusts(url) == pattern.has_value());
-    }
+    CTrustedOrigins trust;
+    trust.TrustListed(entry);
+    // An address's own origin, written as an entry, trusts it when it is a host name.
+    if (newline == std::string::npos && origin && IsHostName(origin->host))
+        Require(trust.Trusts(url) == pattern.has_value());
     if (pattern && origin) {
         const bool matches = PatternMatches(*pattern, *origin);
         Require(matches == Means(*pattern, *origin));
-        CTrustedOrigins trust;
-        trust.TrustListed(entry);
         if (entry.find_first_of(" \t\r") == std::string::npos)
             Require(trust.Trusts(url) == matches);
     }

@@ -3,30 +3,19 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-
-namespace {
-
-long EnvironmentNumber(const char* name, long fallback) {
-    const char* text = std::getenv(name);
-    if (!text || !*text)
-        return fallback;
-    char* end = nullptr;
-    long value = std::strtol(text, &end, 10);
-    return end && *end == '\0' ? value : fallback;
-}
-
-} // namespace
+#include <type_traits>
 
 unsigned FuzzSeed(unsigned fallback) {
     const char* text = std::getenv("CLIENT_FUZZ_SEED");
-    if (!text || !*text)
-        return fallback;
-    return static_cast<unsigned>(std::strtoul(text, nullptr, 10));
+    return text && *text ? static_cast<unsigned>(std::strtoul(text, nullptr, 10)) : fallback;
 }
 
 int FuzzIterations(int fallback) {
-    long value = EnvironmentNumber("CLIENT_FUZZ_ITERATIONS", fallback);
-    return value > 0 && value <= INT_MAX ? static_cast<int>(value) : fallback;
+    const char* text = std::getenv("CLIENT_FUZZ_ITERATIONS");
+    char* end = nullptr;
+    long value = text ? std::strtol(text, &end, 10) : 0;
+    return end != text && *end == '\0' && value > 0 && value <= INT_MAX ? static_cast<int>(value)
+                                                                        : fallback;
 }
 
 std::wstring CFuzzRandom::Text(const std::vector<std::wstring>& pieces, size_t maxPieces) {
@@ -96,31 +85,30 @@ std::wstring PlatformWide(std::string_view text, UINT codePage) {
     return wide;
 }
 
-std::string Escaped(std::wstring_view text) {
+namespace {
+
+template <class Char>
+std::string EscapedText(std::basic_string_view<Char> text, const char* format) {
     std::string out;
-    for (wchar_t ch : text) {
-        if (ch >= 0x20 && ch < 0x7F && ch != L'\\') {
-            out += static_cast<char>(ch);
+    for (Char ch : text) {
+        auto code = static_cast<unsigned>(static_cast<std::make_unsigned_t<Char>>(ch));
+        if (code >= 0x20 && code < 0x7F && code != '\\') {
+            out += static_cast<char>(code);
         } else {
             char escape[8];
-            std::snprintf(escape, sizeof(escape), "\\u%04X", static_cast<unsigned>(ch));
+            std::snprintf(escape, sizeof(escape), format, code);
             out += escape;
         }
     }
     return out;
 }
 
+} // namespace
+
+std::string Escaped(std::wstring_view text) {
+    return EscapedText(text, "\\u%04X");
+}
+
 std::string Escaped(std::string_view text) {
-    std::string out;
-    for (char ch : text) {
-        auto byte = static_cast<unsigned char>(ch);
-        if (byte >= 0x20 && byte < 0x7F && ch != '\\') {
-            out += ch;
-        } else {
-            char escape[6];
-            std::snprintf(escape, sizeof(escape), "\\x%02X", byte);
-            out += escape;
-        }
-    }
-    return out;
+    return EscapedText(text, "\\x%02X");
 }
