@@ -126,6 +126,14 @@ std::vector<HttpRequestRecord> CLocalHttpServer::Requests() const {
     return m_requests;
 }
 
+void CLocalHttpServer::ReleaseHeld() {
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_released = true;
+    }
+    m_stopped.notify_all();
+}
+
 bool CLocalHttpServer::Pause(unsigned ms) {
     std::unique_lock<std::mutex> guard(m_lock);
     return !m_stopped.wait_for(guard, std::chrono::milliseconds(ms), [this] { return m_stopping; });
@@ -177,6 +185,12 @@ void CLocalHttpServer::Answer(std::uintptr_t socket) {
     if (route->stall) {
         Pause(UINT_MAX);
         return;
+    }
+    if (route->held) {
+        std::unique_lock<std::mutex> guard(m_lock);
+        m_stopped.wait(guard, [this] { return m_stopping || m_released; });
+        if (m_stopping)
+            return;
     }
     if (route->delayMs && !Pause(route->delayMs))
         return;

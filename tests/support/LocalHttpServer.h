@@ -32,6 +32,8 @@ struct HttpRoute {
     bool stall = false;
     // Wait this long before answering.
     unsigned delayMs = 0;
+    // Answer only once the test releases the held routes (ReleaseHeld).
+    bool held = false;
     // Close the connection after this many bytes of the body.
     std::optional<std::size_t> cutAfter;
 };
@@ -58,6 +60,8 @@ public:
     // Paths not served answer 404.
     void Serve(const std::string& path, HttpRoute route);
     std::vector<HttpRequestRecord> Requests() const;
+    // Lets the held routes answer, now and from now on.
+    void ReleaseHeld();
 
 private:
     void AcceptLoop();
@@ -71,6 +75,7 @@ private:
     mutable std::mutex m_lock;
     std::condition_variable m_stopped;
     bool m_stopping = false;
+    bool m_released = false;
     std::vector<std::pair<std::string, HttpRoute>> m_routes;
     std::vector<HttpRequestRecord> m_requests;
     std::vector<std::thread> m_connections;

@@ -100,7 +100,7 @@ TEST_F(UpdatePromptTest, TheOfferIsPutToThePlayerAndEachAnswerDoesWhatItSays) {
 TEST_F(UpdatePromptTest, NoPlayerInTheMiddleOfAGameIsAsked) {
     // The description comes once the game window is open.
     HttpRoute late(200, m_description);
-    late.delayMs = 2000;
+    late.held = true;
     Serve(late, {200, m_signature});
     KeepPlace(0);
     CWinApp app("update prompt test");
@@ -115,6 +115,7 @@ TEST_F(UpdatePromptTest, NoPlayerInTheMiddleOfAGameIsAsked) {
     CTimedSteps steps({
         Do([&] {
             CTimedSteps inGame({
+                Do([&] { m_server.ReleaseHeld(); }),
                 [&] { return Kept("update.log").find("update found") != std::string::npos; },
                 // Time for a prompt to show, were there one.
                 [&] { return ++ticks >= 10; },
