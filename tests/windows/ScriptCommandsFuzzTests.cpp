@@ -108,19 +108,18 @@ void RandomAddress(CFuzzRandom& random, const std::vector<std::wstring>& pieces,
     argument.description = "\"" + Escaped(text) + "\"";
 }
 
+BOOL CALLBACK FindShownGame(HWND window, LPARAM result) {
+    auto* game = dynamic_cast<CEnterGameDlg*>(CWnd::FromHandlePermanent(window));
+    if (!game || !::IsWindowVisible(window))
+        return TRUE;
+    *reinterpret_cast<CEnterGameDlg**>(result) = game;
+    return FALSE;
+}
+
 // The game window of this thread once it shows, or null.
 CEnterGameDlg* ShownGameWindow() {
     CEnterGameDlg* found = nullptr;
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND window, LPARAM result) {
-            auto* game = dynamic_cast<CEnterGameDlg*>(CWnd::FromHandlePermanent(window));
-            if (!game || !::IsWindowVisible(window))
-                return TRUE;
-            *reinterpret_cast<CEnterGameDlg**>(result) = game;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    ::EnumThreadWindows(::GetCurrentThreadId(), &FindShownGame, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
