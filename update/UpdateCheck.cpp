@@ -1,9 +1,8 @@
 #include "UpdateCheck.h"
 
+#include "HttpRequest.h"
 #include "UpdateSignature.h"
 #include "UpdateStore.h"
-
-#include <wininet.h>
 
 #include <mutex>
 #include <utility>
@@ -23,21 +22,20 @@ struct CUpdateCheck::State {
 
     const UpdateCheckSetup setup;
     const CUpdateLog log;
+    CHttpSession session;
 
     std::mutex lock;
     HWND notify;
     UINT message;
-    bool cancelled = false;
-    HINTERNET session = nullptr;
     std::optional<UpdateCheckResult> result;
 
     // Closes the connections, so that a blocked call returns.
     void Cancel() {
-        std::lock_guard<std::mutex> guard(lock);
-        cancelled = true;
-        notify = nullptr;
-        if (session)
-            ::InternetCloseHandle(std::exchange(session, nullptr));
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            notify = nullptr;
+        }
+        session.Cancel();
     }
 };
 
@@ -55,84 +53,27 @@ Fetched Failed(std::string problem) {
     return {{}, std::move(problem)};
 }
 
-// A WinINet handle, closed when it goes.
-class CInternetHandle {
-public:
-    explicit CInternetHandle(HINTERNET handle) : m_handle(handle) {}
-    CInternetHandle(const CInternetHandle&) = delete;
-    CInternetHandle& operator=(const CInternetHandle&) = delete;
-    ~CInternetHandle() {
-        if (m_handle)
-            ::InternetCloseHandle(m_handle);
-    }
-    HINTERNET Get() const { return m_handle; }
-
-private:
-    HINTERNET m_handle;
-};
-
-// The timeouts go on every handle: which level a WinINet honours differs.
-void SetTimeouts(HINTERNET handle, const UpdateCheckSetup& setup) {
-    ::InternetSetOptionA(handle, INTERNET_OPTION_CONNECT_TIMEOUT,
-                         const_cast<DWORD*>(&setup.connectTimeoutMs), sizeof(DWORD));
-    for (DWORD option : {INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
-                         INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, INTERNET_OPTION_DATA_SEND_TIMEOUT})
-        ::InternetSetOptionA(handle, option, const_cast<DWORD*>(&setup.receiveTimeoutMs),
-                             sizeof(DWORD));
-}
-
-std::string LastError() {
-    return " (error " + std::to_string(::GetLastError()) + ")";
+HttpTimeouts Timeouts(const UpdateCheckSetup& setup) {
+    return {setup.connectTimeoutMs, setup.receiveTimeoutMs};
 }
 
 // The body at `url`, at most `cap` bytes.
 Fetched Fetch(State& state, const std::string& url, std::size_t cap) {
-    HINTERNET session = nullptr;
-    {
-        std::lock_guard<std::mutex> guard(state.lock);
-        if (state.cancelled)
-            return Failed("the client is closing");
-        session = state.session;
-    }
-    char host[256] = {};
-    std::string path(url.size() + 1, '\0');
-    URL_COMPONENTSA parts{};
-    parts.dwStructSize = sizeof(parts);
-    parts.lpszHostName = host;
-    parts.dwHostNameLength = sizeof(host);
-    parts.lpszUrlPath = path.data();
-    parts.dwUrlPathLength = static_cast<DWORD>(path.size());
-    if (!::InternetCrackUrlA(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts) ||
-        (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS))
-        return Failed(url + ": not an http(s) address");
-    path.resize(parts.dwUrlPathLength);
     const DWORD started = ::GetTickCount();
-    CInternetHandle connection(::InternetConnectA(session, host, parts.nPort, nullptr, nullptr,
-                                                  INTERNET_SERVICE_HTTP, 0, 0));
-    if (!connection.Get())
-        return Failed(url + ": cannot connect" + LastError());
-    SetTimeouts(connection.Get(), state.setup);
-    const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
-                        INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_COOKIES |
-                        INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTH |
-                        (parts.nScheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0);
-    CInternetHandle request(::HttpOpenRequestA(connection.Get(), "GET", path.c_str(), nullptr,
-                                               nullptr, nullptr, flags, 0));
-    if (!request.Get())
-        return Failed(url + ": cannot make the request" + LastError());
-    SetTimeouts(request.Get(), state.setup);
-    if (!::HttpSendRequestA(request.Get(), nullptr, 0, nullptr, 0))
-        return Failed(url + ": no answer" + LastError());
+    const CHttpSession::Request request =
+        state.session.OpenRequest(url, "GET", Timeouts(state.setup));
+    if (!request.problem.empty())
+        return Failed(request.problem);
+    if (!::HttpSendRequestA(request.request.Get(), nullptr, 0, nullptr, 0))
+        return Failed(url + ": no answer" + LastErrorText());
     Fetched fetched;
-    DWORD status = 0;
-    DWORD size = sizeof(status);
     DWORD length = 0;
     DWORD lengthSize = sizeof(length);
     const bool lengthGiven =
-        ::HttpQueryInfoA(request.Get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length,
-                         &lengthSize, nullptr) != FALSE;
-    if (!::HttpQueryInfoA(request.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
-                          &size, nullptr))
+        ::HttpQueryInfoA(request.request.Get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER,
+                         &length, &lengthSize, nullptr) != FALSE;
+    const DWORD status = HttpStatus(request.request.Get());
+    if (status == 0)
         fetched.problem = url + ": no HTTP status";
     else if (status != 200)
         fetched.problem = url + ": HTTP " + std::to_string(status);
@@ -146,8 +87,8 @@ Fetched Fetch(State& state, const std::string& url, std::size_t cap) {
             break;
         }
         DWORD got = 0;
-        if (!::InternetReadFile(request.Get(), buffer, sizeof(buffer), &got)) {
-            fetched.problem = url + ": stopped sending" + LastError();
+        if (!::InternetReadFile(request.request.Get(), buffer, sizeof(buffer), &got)) {
+            fetched.problem = url + ": stopped sending" + LastErrorText();
             break;
         }
         if (got == 0)
@@ -203,25 +144,14 @@ DWORD WINAPI RunCheck(void* parameter) {
     // The thread's own share of the state: the window may be gone first.
     std::unique_ptr<std::shared_ptr<State>> owned(static_cast<std::shared_ptr<State>*>(parameter));
     State& state = **owned;
-    const UpdateCheckSetup& setup = state.setup;
-    HINTERNET session =
-        ::InternetOpenA("GameClientUpdate/1", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    if (session) {
-        SetTimeouts(session, setup);
-        std::lock_guard<std::mutex> guard(state.lock);
-        if (state.cancelled)
-            ::InternetCloseHandle(session);
-        else
-            state.session = session;
-    }
+    const bool session = state.session.Open("GameClientUpdate/1", Timeouts(state.setup));
     UpdateCheckResult result;
     if (!session)
         state.log.Add("stopped: the system's internet functions are not available");
     else
         result = Check(state);
+    state.session.Cancel();
     std::lock_guard<std::mutex> guard(state.lock);
-    if (state.session)
-        ::InternetCloseHandle(std::exchange(state.session, nullptr));
     state.result = std::move(result);
     if (state.notify)
         ::PostMessageW(state.notify, state.message, 0, 0);
