@@ -70,6 +70,19 @@ void SendAll(SOCKET connection, const std::string& bytes) {
     }
 }
 
+// The rest of a body of `length` bytes, of which `body` holds the start.
+void ReadRequestBody(SOCKET connection, std::string& body, std::size_t length) {
+    char buffer[16 * 1024];
+    while (body.size() < length) {
+        const int want = static_cast<int>(std::min(sizeof(buffer), length - body.size()));
+        const int got = ::recv(connection, buffer, want, 0);
+        if (got <= 0)
+            break;
+        body.append(buffer, got);
+    }
+    body.resize(std::min(body.size(), length));
+}
+
 } // namespace
 
 CLocalHttpServer::CLocalHttpServer() {
@@ -165,13 +178,19 @@ void CLocalHttpServer::AcceptLoop() {
 
 void CLocalHttpServer::Answer(std::uintptr_t socket) {
     const SOCKET connection = socket;
-    const std::string head = ReadRequestHead(connection);
+    std::string head = ReadRequestHead(connection);
+    const std::size_t headEnd = head.find("\r\n\r\n");
+    std::string body = headEnd == std::string::npos ? std::string() : head.substr(headEnd + 4);
+    if (headEnd != std::string::npos)
+        head.resize(headEnd + 2);
+    ReadRequestBody(connection, body,
+                    std::strtoull(HeaderValue(head, "Content-Length").c_str(), nullptr, 10));
     const std::size_t pathStart = head.find(' ');
     const std::size_t pathEnd = head.find(' ', pathStart + 1);
     if (pathStart == std::string::npos || pathEnd == std::string::npos)
         return;
     HttpRequestRecord record{head.substr(pathStart + 1, pathEnd - pathStart - 1),
-                             HeaderValue(head, "Range")};
+                             HeaderValue(head, "Range"), std::move(body)};
     std::optional<HttpRoute> route;
     {
         std::lock_guard<std::mutex> guard(m_lock);
@@ -195,7 +214,7 @@ void CLocalHttpServer::Answer(std::uintptr_t socket) {
     if (route->delayMs && !Pause(route->delayMs))
         return;
     int status = route->status;
-    std::string body = route->body;
+    body = route->body;
     std::string extra;
     if (status == 200 && !record.range.empty()) {
         if (const auto range = ByteRange(record.range, body.size())) {

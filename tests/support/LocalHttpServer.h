@@ -2,7 +2,7 @@
 // An HTTP server inside the test process, on 127.0.0.1 at a free port: it
 // serves in-memory bodies by path, each answered as a test asks (a status,
 // a stall, a delay, a cut after some bytes, single byte ranges), one request
-// per connection, and records the requests it was sent.
+// per connection, and records the requests it was sent, bodies included.
 
 #include <condition_variable>
 #include <cstddef>
@@ -42,6 +42,8 @@ struct HttpRequestRecord {
     std::string path;
     // The Range header's value, or empty.
     std::string range;
+    // The body, as long as its Content-Length says.
+    std::string body;
 };
 
 class CLocalHttpServer {
