@@ -79,8 +79,9 @@ BOOL CMainDlg::OnInitDialog() {
     }
     LayOutButton(m_btnMin, "login_minibtn", "MiniWindow");
     LayOutButton(m_btnClose, "login_closebtn", "closewindow");
-    // Queued behind the window's showing, so the check never delays it.
-    if (m_updates.check)
+    // Queued behind the window's showing, so the check and the sending of
+    // crash reports never delay it.
+    if (m_updates.check || m_updates.crashReports)
         PostMessage(kStartUpdateCheckMessage);
     return TRUE;
 }
@@ -139,6 +140,8 @@ void CMainDlg::OnStartUpdateCheck() {
     if (m_updates.check && !m_updateCheck)
         m_updateCheck =
             std::make_unique<CUpdateCheck>(*m_updates.check, m_hWnd, kUpdateCheckedMessage);
+    if (m_updates.crashReports && !m_crashReportSender)
+        m_crashReportSender = std::make_unique<CCrashReportSender>(*m_updates.crashReports);
 }
 
 void CMainDlg::OnUpdateChecked() {
@@ -163,6 +166,7 @@ LRESULT CMainDlg::OnActivate(WPARAM wParam, LPARAM) {
 void CMainDlg::OnDestroy() {
     // The check reports to this window: it stops before the window goes.
     m_updateCheck.reset();
+    m_crashReportSender.reset();
     Default();
 }
 

@@ -55,6 +55,7 @@ private:
     CWindowIcons m_icons;
     LoginUpdates m_updates;
     std::unique_ptr<CUpdateCheck> m_updateCheck;
+    std::unique_ptr<CCrashReportSender> m_crashReportSender;
     // An update found and not yet put to the player.
     std::optional<UpdateCheckResult> m_pendingUpdate;
     bool m_gameOpen = false;

@@ -33,21 +33,29 @@ std::wstring Notes(const std::string& notes) {
 } // namespace
 
 LoginUpdates ReleaseUpdates() {
-    std::optional<UpdateSource> source = ReadUpdateSource();
-    if (!source)
-        return {};
     const ReleaseIdentity release = BrandedReleaseIdentity();
     const std::optional<UpdateVersion> version = ParseUpdateVersion(release.version);
-    std::wstring folder = ReleaseDataFolder(release.id);
-    if (release.id.empty() || !version || folder.empty())
+    if (release.id.empty() || !version)
         return {};
+    std::wstring folder = ReleaseDataFolder(release.id);
+    if (folder.empty())
+        return {};
+    LoginUpdates updates;
+    if (std::string url = ReadCrashReportUrl(); !url.empty())
+        updates.crashReports =
+            CrashReportSendSetup{std::move(url), release.id, release.version, folder};
+    std::optional<UpdateSource> source = ReadUpdateSource();
+    if (!source)
+        return updates;
     UpdateCheckSetup setup;
     setup.url = std::move(source->url);
     setup.publicKey = std::move(source->publicKey);
     setup.id = release.id;
     setup.version = *version;
     setup.folder = std::move(folder);
-    return {std::move(setup), kUpdateDownloadBuilt};
+    updates.check = std::move(setup);
+    updates.ask = kUpdateDownloadBuilt;
+    return updates;
 }
 
 UpdateAnswer AskAboutUpdate(HWND owner, const UpdateCheckResult& found,

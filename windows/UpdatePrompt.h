@@ -3,6 +3,7 @@
 // how the player is asked about an update found, and the hand-over to the
 // download.
 
+#include "CrashReportSender.h"
 #include "UpdateCheck.h"
 #include "UpdateStore.h"
 
@@ -16,11 +17,14 @@ struct LoginUpdates {
     // the download is not built: "update now" would lead nowhere, and a
     // mandatory update would leave "quit" as the only way on.
     bool ask = false;
+    // Where the release sends the crash reports it kept; none without an address.
+    std::optional<CrashReportSendSetup> crashReports = std::nullopt;
 };
 
 // The check of the running executable: a branded release that carries an
 // update address and key, and a version and id the check can use; none for
-// the client's own build.
+// the client's own build. Likewise the sending of its crash reports, when
+// it carries a crash report address.
 LoginUpdates ReleaseUpdates();
 
 enum class UpdateAnswer { UpdateNow, Later, Quit };
