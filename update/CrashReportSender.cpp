@@ -54,9 +54,10 @@ struct CCrashReportSender::State {
         dump.replace_extension(".dmp");
         std::error_code error;
         const bool hasDump = std::filesystem::exists(dump, error);
-        const std::uintmax_t size = std::filesystem::file_size(text, error) +
-                                    (hasDump ? std::filesystem::file_size(dump, error) : 0);
-        if (error || size > setup.sizeCap)
+        // A size that cannot be read is as good as too large: skipped and kept.
+        const std::uintmax_t textSize = std::filesystem::file_size(text, error);
+        const std::uintmax_t dumpSize = hasDump ? std::filesystem::file_size(dump, error) : 0;
+        if (textSize > setup.sizeCap || dumpSize > setup.sizeCap - textSize)
             return true;
         const std::optional<std::string> report = ReadFileBytes(text);
         const std::optional<std::string> minidump =
