@@ -3,11 +3,8 @@
 #include "HttpRequest.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <cstdint>
 #include <optional>
-#include <system_error>
 #include <vector>
 
 namespace {
@@ -16,13 +13,23 @@ namespace {
 constexpr DWORD kJoinWaitMs = 1000;
 constexpr char kBoundary[] = "GameClientCrashReport7d9f3a61c2b84e05";
 
-std::optional<std::string> ReadFileBytes(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
+// The whole file when it holds at most `cap` bytes; nothing when it holds
+// more or cannot be read (a report that cannot be weighed is kept).
+std::optional<std::string> ReadFileUpTo(const std::wstring& path, std::uint64_t cap) {
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
         return std::nullopt;
-    std::string bytes{std::istreambuf_iterator<char>(file), {}};
-    if (file.bad())
-        return std::nullopt;
+    LARGE_INTEGER size{};
+    std::optional<std::string> bytes;
+    if (::GetFileSizeEx(file, &size) && static_cast<std::uint64_t>(size.QuadPart) <= cap) {
+        bytes.emplace(static_cast<std::size_t>(size.QuadPart), '\0');
+        DWORD got = 0;
+        if (!::ReadFile(file, bytes->data(), static_cast<DWORD>(bytes->size()), &got, nullptr) ||
+            got != bytes->size())
+            bytes.reset();
+    }
+    ::CloseHandle(file);
     return bytes;
 }
 
@@ -48,27 +55,26 @@ struct CCrashReportSender::State {
 
     HttpTimeouts Timeouts() const { return {setup.connectTimeoutMs, setup.receiveTimeoutMs}; }
 
-    // Whether the server took the report `text` (and its dump, if any).
-    bool Send(const std::filesystem::path& text) {
-        std::filesystem::path dump = text;
-        dump.replace_extension(".dmp");
-        std::error_code error;
-        const bool hasDump = std::filesystem::exists(dump, error);
-        // A size that cannot be read is as good as too large: skipped and kept.
-        const std::uintmax_t textSize = std::filesystem::file_size(text, error);
-        const std::uintmax_t dumpSize = hasDump ? std::filesystem::file_size(dump, error) : 0;
-        if (textSize > setup.sizeCap || dumpSize > setup.sizeCap - textSize)
-            return true;
-        const std::optional<std::string> report = ReadFileBytes(text);
+    // Whether the sending may go on: the server took the report whose text
+    // is `stem`.txt (and its dump, if any), or the report was kept unsent.
+    bool Send(const std::wstring& stem) {
+        const std::wstring text = stem + L".txt", dump = stem + L".dmp";
+        const bool hasDump = ::GetFileAttributesW(dump.c_str()) != INVALID_FILE_ATTRIBUTES;
+        const std::optional<std::string> report = ReadFileUpTo(text, setup.sizeCap);
         const std::optional<std::string> minidump =
-            hasDump ? ReadFileBytes(dump) : std::optional<std::string>("");
+            !report   ? std::nullopt
+            : hasDump ? ReadFileUpTo(dump, setup.sizeCap - report->size())
+                      : std::optional<std::string>("");
+        // Too large, or unreadable: skipped and kept.
         if (!report || !minidump)
             return true;
         std::string body =
             Field("prod", setup.id) + Field("ver", setup.version) + Field("report", *report);
-        if (hasDump)
-            body += FileField("upload_file_minidump", dump.filename().string(),
+        if (hasDump) {
+            const std::wstring name = dump.substr(dump.find_last_of(L'\\') + 1);
+            body += FileField("upload_file_minidump", std::string(name.begin(), name.end()),
                               "application/octet-stream", *minidump);
+        }
         body += std::string("--") + kBoundary + "--\r\n";
         const CHttpSession::Request request = session.OpenRequest(setup.url, "POST", Timeouts());
         if (!request.problem.empty())
@@ -82,30 +88,36 @@ struct CCrashReportSender::State {
         const DWORD status = HttpStatus(request.request.Get());
         if (status < 200 || status > 299)
             return false;
-        std::filesystem::remove(text, error);
+        ::DeleteFileW(text.c_str());
         if (hasDump)
-            std::filesystem::remove(dump, error);
+            ::DeleteFileW(dump.c_str());
         return true;
     }
 
     void SendAll() {
         if (setup.url.empty() || setup.folder.empty())
             return;
-        std::error_code error;
-        std::vector<std::filesystem::path> reports;
-        const std::filesystem::path folder = std::filesystem::path(setup.folder) / L"crashes";
-        for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-            const std::wstring name = entry.path().filename().wstring();
-            if (entry.is_regular_file(error) && name.rfind(L"crash-", 0) == 0 &&
-                entry.path().extension() == L".txt")
-                reports.push_back(entry.path());
+        std::wstring folder = setup.folder;
+        if (folder.back() != L'\\')
+            folder += L'\\';
+        folder += L"crashes\\";
+        std::vector<std::wstring> stems;
+        WIN32_FIND_DATAW found;
+        HANDLE search = ::FindFirstFileW((folder + L"crash-*.txt").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring name = found.cFileName;
+                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name.ends_with(L".txt"))
+                    stems.push_back(folder + name.substr(0, name.size() - 4));
+            } while (::FindNextFileW(search, &found));
+            ::FindClose(search);
         }
-        if (reports.empty() || !session.Open("GameClientCrashReport/1", Timeouts()))
+        if (stems.empty() || !session.Open("GameClientCrashReport/1", Timeouts()))
             return;
         // Oldest first: the names sort by time.
-        std::sort(reports.begin(), reports.end());
-        for (const auto& report : reports)
-            if (!Send(report))
+        std::sort(stems.begin(), stems.end());
+        for (const std::wstring& stem : stems)
+            if (!Send(stem))
                 break;
     }
 };
