@@ -45,15 +45,16 @@ std::optional<std::pair<std::size_t, std::size_t>> ByteRange(const std::string& 
                                                              std::size_t size) {
     if (range.rfind("bytes=", 0) != 0 || range.find(',') != std::string::npos)
         return std::nullopt;
-    const std::string spec = range.substr(6);
-    const std::size_t dash = spec.find('-');
+    const std::string bounds = range.substr(6);
+    const std::size_t dash = bounds.find('-');
     if (dash == 0 || dash == std::string::npos)
         return std::nullopt;
     char* end = nullptr;
-    const unsigned long long first = std::strtoull(spec.c_str(), &end, 10);
+    const unsigned long long first = std::strtoull(bounds.c_str(), &end, 10);
     unsigned long long last = size ? size - 1 : 0;
-    if (dash + 1 < spec.size())
-        last = std::min<unsigned long long>(std::strtoull(spec.c_str() + dash + 1, &end, 10), last);
+    if (dash + 1 < bounds.size())
+        last =
+            std::min<unsigned long long>(std::strtoull(bounds.c_str() + dash + 1, &end, 10), last);
     if (first >= size || first > last)
         return std::nullopt;
     return std::make_pair(static_cast<std::size_t>(first), static_cast<std::size_t>(last));
