@@ -4,7 +4,6 @@
 
 #include <dbghelp.h>
 
-#include <cstdio>
 #include <algorithm>
 #include <vector>
 
@@ -32,8 +31,8 @@ std::string WindowsVersion() {
     if (!get || get(&version) != 0)
         return "unknown";
     char text[48];
-    std::snprintf(text, sizeof(text), "%lu.%lu.%lu", version.dwMajorVersion, version.dwMinorVersion,
-                  version.dwBuildNumber);
+    ::wsprintfA(text, "%lu.%lu.%lu", version.dwMajorVersion, version.dwMinorVersion,
+                version.dwBuildNumber);
     return text;
 }
 
@@ -53,8 +52,8 @@ std::string HashOf(const std::wstring& path) {
 // The reports' names sort by time: crash-YYYYMMDD-HHMMSS-<process id>.
 std::wstring ReportStem(const SYSTEMTIME& time) {
     wchar_t stem[64];
-    std::swprintf(stem, 64, L"crash-%04u%02u%02u-%02u%02u%02u-%lu", time.wYear, time.wMonth,
-                  time.wDay, time.wHour, time.wMinute, time.wSecond, ::GetCurrentProcessId());
+    ::wsprintfW(stem, L"crash-%04u%02u%02u-%02u%02u%02u-%lu", time.wYear, time.wMonth, time.wDay,
+                time.wHour, time.wMinute, time.wSecond, ::GetCurrentProcessId());
     return stem;
 }
 
@@ -121,15 +120,15 @@ void CCrashReporter::WriteReport(HMODULE dbghelp) const {
 
     const EXCEPTION_RECORD* record = m_exception->ExceptionRecord;
     char report[1024];
-    std::snprintf(report, sizeof(report),
-                  "release: %s %s\r\nclient: %s\r\ntime: %04u-%02u-%02u %02u:%02u:%02u UTC\r\n"
-                  "windows: %s\r\nconfig.xml sha256: %s\r\n"
-                  "exception: 0x%08lx at %p in thread %lu\r\n",
-                  m_details.releaseId.c_str(), m_details.releaseVersion.c_str(),
-                  m_details.clientVersion.c_str(), now.wYear, now.wMonth, now.wDay, now.wHour,
-                  now.wMinute, now.wSecond, WindowsVersion().c_str(),
-                  HashOf(m_details.configPath).c_str(), record->ExceptionCode,
-                  record->ExceptionAddress, m_crashedThread);
+    ::wsprintfA(report,
+                "release: %s %s\r\nclient: %s\r\ntime: %04u-%02u-%02u %02u:%02u:%02u UTC\r\n"
+                "windows: %s\r\nconfig.xml sha256: %s\r\n"
+                "exception: 0x%08lx at %p in thread %lu\r\n",
+                m_details.releaseId.c_str(), m_details.releaseVersion.c_str(),
+                m_details.clientVersion.c_str(), now.wYear, now.wMonth, now.wDay, now.wHour,
+                now.wMinute, now.wSecond, WindowsVersion().c_str(),
+                HashOf(m_details.configPath).c_str(), record->ExceptionCode,
+                record->ExceptionAddress, m_crashedThread);
     std::string text = report;
     auto write = reinterpret_cast<MiniDumpWriteDumpFn>(reinterpret_cast<void*>(
         dbghelp ? ::GetProcAddress(dbghelp, "MiniDumpWriteDump") : nullptr));

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
-#include <system_error>
+#include <exception>
 #include <thread>
 #include <vector>
 
@@ -324,7 +324,8 @@ void Filter(const PixelBlock& from, const PixelBlock& to, const AxisFilter& acro
     try {
         half = std::thread(FilterRows, std::cref(from), std::cref(to), std::cref(across),
                            std::cref(down), middle, to.height);
-    } catch (const std::system_error&) {
+    } catch (const std::exception&) {
+        // No second thread to be had: one does it all.
         FilterRows(from, to, across, down, 0, to.height);
         return;
     }

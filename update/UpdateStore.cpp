@@ -4,7 +4,6 @@
 
 #include <bcrypt.h>
 
-#include <cstdio>
 #include <optional>
 
 namespace {
@@ -93,8 +92,8 @@ void CUpdateLog::Add(std::string_view line) const {
     SYSTEMTIME now{};
     ::GetSystemTime(&now);
     char stamp[32];
-    std::snprintf(stamp, sizeof(stamp), "%04u-%02u-%02u %02u:%02u:%02u UTC ", now.wYear, now.wMonth,
-                  now.wDay, now.wHour, now.wMinute, now.wSecond);
+    ::wsprintfA(stamp, "%04u-%02u-%02u %02u:%02u:%02u UTC ", now.wYear, now.wMonth, now.wDay,
+                now.wHour, now.wMinute, now.wSecond);
     std::string text = ReadWhole(Path(), kCap).value_or(std::string());
     text += stamp;
     // One entry, one short line, whatever a server sent.

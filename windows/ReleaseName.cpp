@@ -4,7 +4,6 @@
 
 #include <shlobj.h>
 
-#include <cstdio>
 #include <vector>
 
 namespace {
@@ -22,8 +21,8 @@ std::wstring VersionString(const std::vector<char>& info, const wchar_t* name) {
         length < sizeof(Translation))
         return {};
     wchar_t query[64] = {};
-    std::swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\%ls", translation->language,
-                  translation->codePage, name);
+    ::wsprintfW(query, L"\\StringFileInfo\\%04x%04x\\%s", translation->language,
+                translation->codePage, name);
     wchar_t* value = nullptr;
     if (!::VerQueryValueW(info.data(), query, reinterpret_cast<void**>(&value), &length) || !value)
         return {};

@@ -8,7 +8,6 @@
 
 #include <shlwapi.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 std::string Setting(const std::string& key) {
@@ -61,8 +60,8 @@ OfflinePageChoice OfflinePage() {
         IntSetting("game_title_r"), IntSetting("game_title_g"), IntSetting("game_title_b"));
     const bool english = PRIMARYLANGID(::GetUserDefaultUILanguage()) == LANG_ENGLISH;
     char more[64];
-    std::snprintf(more, sizeof(more), "&lang=%s&colour=%02X%02X%02X", english ? "en" : "zh",
-                  GetRValue(colour), GetGValue(colour), GetBValue(colour));
+    ::wsprintfA(more, "&lang=%s&colour=%02X%02X%02X", english ? "en" : "zh", GetRValue(colour),
+                GetGValue(colour), GetBValue(colour));
     return {page, more};
 }
 

@@ -1,12 +1,15 @@
 // A framework program that faults in its own code, run as a child process:
 // "created" and "destroyed" in a window procedure the system calls while it
 // creates or destroys the window, "thread" in a worker thread; "caught"
-// throws a C++ exception that a window procedure catches. Exit status 7 when
-// the process lives on after it.
+// throws a C++ exception that a window procedure catches. Built with the
+// shipped programs' runtime failures: "uncaught" lets an exception leave a
+// thread, "library" catches an error the C++ library throws. Exit status 7
+// when the process lives on after it.
 
 #include "WinApp.h"
 
 #include <stdexcept>
+#include <string>
 #include <thread>
 
 namespace {
@@ -34,6 +37,17 @@ public:
         const std::string mode = arguments.empty() ? "" : arguments[0];
         if (mode == "thread") {
             std::thread([] { *g_nowhere = 1; }).join();
+            return FALSE;
+        }
+        if (mode == "uncaught") {
+            std::thread([] { throw std::runtime_error("nobody catches this"); }).join();
+            return FALSE;
+        }
+        if (mode == "library") {
+            try {
+                (void)std::string("short").substr(arguments.size() + 9);
+            } catch (const std::exception&) {
+            }
             return FALSE;
         }
         g_faultOn = mode == "created" ? WM_CREATE : mode == "destroyed" ? WM_DESTROY : 0;
