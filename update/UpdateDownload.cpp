@@ -5,6 +5,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -184,6 +185,8 @@ CHttpSession::Request Ask(State& state, std::uint64_t done, DWORD& status, std::
 Received Receive(State& state, const std::wstring& part, bool& tooLarge) {
     std::uint64_t done = FileSize(part);
     const char* restart = done > state.size ? "the kept part is larger than described" : nullptr;
+    // What is kept shows while the server is asked.
+    state.Post(state.progress, restart ? 0 : done);
     CHttpSession::Request request;
     DWORD status = 0;
     std::string problem;
@@ -237,8 +240,13 @@ Received Receive(State& state, const std::wstring& part, bool& tooLarge) {
     DWORD posted = ::GetTickCount();
     char buffer[kChunk];
     for (;;) {
+        // Only what has come is read: a read for more would wait for it, and
+        // lose what came should the connection stall.
         DWORD got = 0;
-        const BOOL read = ::InternetReadFile(request.request.Get(), buffer, sizeof(buffer), &got);
+        const BOOL read =
+            ::InternetQueryDataAvailable(request.request.Get(), &got, 0, 0) &&
+            (got == 0 || ::InternetReadFile(request.request.Get(), buffer,
+                                            std::min<DWORD>(got, sizeof(buffer)), &got));
         if (!read || got == 0) {
             if (done == state.size)
                 break;

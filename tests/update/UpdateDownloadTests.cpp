@@ -135,6 +135,7 @@ TEST_F(UpdateDownloadTest, WhatIsNotTheDescribedInstallerIsNeverKept) {
         {{404, "gone"}, "HTTP 404", false},
         {{500, "down"}, "HTTP 500", false},
         {HttpRoute::Stalled(), "no answer", false},
+        {HttpRoute::StalledAfter(m_installer, 1000), "the connection ended at 1000 bytes", true},
         {HttpRoute::Cut(m_installer, 1000), "the connection ended at 1000 bytes", true},
     };
     for (const auto& c : cases) {
