@@ -370,7 +370,9 @@ std::optional<UpdateDownloadResult> CUpdateDownload::Result() const {
 }
 
 bool StartUpdateInstaller(const std::wstring& installer, DWORD clientPid, const CUpdateLog& log) {
-    const std::wstring parameters = L"/S /UPDATE=" + std::to_wstring(clientPid);
+    // Not std::to_wstring: it formats through the runtime's printf.
+    const std::string pid = std::to_string(clientPid);
+    const std::wstring parameters = L"/S /UPDATE=" + std::wstring(pid.begin(), pid.end());
     // ShellExecuteEx, not CreateProcess: the installer's manifest asks for
     // an administrator, and only the shell can ask the player for one.
     SHELLEXECUTEINFOW info{};

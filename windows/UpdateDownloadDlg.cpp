@@ -5,7 +5,7 @@
 
 #include <commctrl.h>
 
-#include <cwchar>
+#include <string>
 
 namespace {
 
@@ -13,10 +13,12 @@ constexpr UINT kProgressMessage = WM_APP + 50;
 constexpr UINT kEndedMessage = WM_APP + 51;
 constexpr int kBarSteps = 1000;
 
+// One decimal, rounded, in whole numbers: floating-point formatting (and
+// std::to_wstring) would bring the runtime's printf into the client.
 std::wstring Megabytes(std::uint64_t bytes) {
-    wchar_t text[32] = {};
-    std::swprintf(text, 32, L"%.1f", static_cast<double>(bytes) / (1024.0 * 1024.0));
-    return text;
+    const std::uint64_t tenths = (bytes * 10 + 512 * 1024) / (1024 * 1024);
+    const std::string text = std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+    return std::wstring(text.begin(), text.end());
 }
 
 } // namespace
