@@ -1,6 +1,7 @@
 // The update foundation as the client will use it, on a release the
 // packaging made with an update key (the update_release test before these):
-// the branded client carries the address and key and the plain one none;
+// the branded client carries the address and key and the plain one none,
+// the branded 32-bit one its own address;
 // the description's signature verifies with the carried key through CNG,
 // and nothing else does; the installer's SHA-256 is the one described.
 
@@ -67,6 +68,22 @@ TEST_F(UpdateRelease, TheBrandedClientCarriesItsAddressesAndKeyThePlainOneNone) 
     EXPECT_FALSE(ReadUpdateSource(plain.Module()));
     EXPECT_FALSE(ReadUpdateSource());
     EXPECT_EQ(ReadCrashReportUrl(plain.Module()), "");
+}
+
+// Each architecture's release has its own description: the 32-bit client
+// (a 32-bit program branded as one) looks at the address derived from
+// update_url, where the packaging's 32-bit description goes.
+TEST_F(UpdateRelease, TheBranded32BitClientLooksAtTheDerivedAddressOfItsDescription) {
+    CLoadedResources branded(InUpdateDir(L"stage-x86\\UpdateGame.exe"));
+    ASSERT_TRUE(branded.Module());
+    std::optional<UpdateSource> source = ReadUpdateSource(branded.Module());
+    ASSERT_TRUE(source);
+    EXPECT_EQ(source->url, "https://127.0.0.1/updates/UpdateGame-update-x86.json");
+    EXPECT_EQ(source->publicKey, m_publicKey);
+    std::optional<CUpdateKey> key = CUpdateKey::Import(m_publicKey);
+    ASSERT_TRUE(key);
+    EXPECT_TRUE(key->Verifies(ReadAll(InUpdateDir(L"releases\\UpdateGame-update-x86.json")),
+                              ReadAll(InUpdateDir(L"releases\\UpdateGame-update-x86.json.sig"))));
 }
 
 TEST_F(UpdateRelease, OnlyTheDescriptionThePackagingSignedVerifies) {
