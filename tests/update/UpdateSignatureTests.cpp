@@ -54,36 +54,34 @@ protected:
     const std::string m_publicKey = ReadAll(InUpdateDir(L"keys\\update-public.der"));
 };
 
-TEST_F(UpdateRelease, TheBrandedClientCarriesItsAddressesAndKeyThePlainOneNone) {
-    CLoadedResources branded(InUpdateDir(L"stage\\UpdateGame.exe"));
-    ASSERT_TRUE(branded.Module());
-    std::optional<UpdateSource> source = ReadUpdateSource(branded.Module());
-    ASSERT_TRUE(source);
-    EXPECT_EQ(source->url, "https://127.0.0.1/updates/UpdateGame-update.json");
-    EXPECT_EQ(source->publicKey, m_publicKey);
-    EXPECT_EQ(ReadCrashReportUrl(branded.Module()), "http://127.0.0.1/crash");
+// Each architecture's release has its own description: the 32-bit client
+// (a 32-bit program branded as one) looks at the address derived from
+// update_url, where the packaging's 32-bit description goes.
+TEST_F(UpdateRelease, EachBrandedClientCarriesItsOwnAddressesAndKeyThePlainOneNone) {
+    const struct {
+        const wchar_t* client;
+        const char* description;
+    } releases[] = {{L"stage\\UpdateGame.exe", "UpdateGame-update.json"},
+                    {L"stage-x86\\UpdateGame.exe", "UpdateGame-update-x86.json"}};
+    std::optional<CUpdateKey> key = CUpdateKey::Import(m_publicKey);
+    ASSERT_TRUE(key);
+    for (const auto& release : releases) {
+        CLoadedResources branded(InUpdateDir(release.client));
+        ASSERT_TRUE(branded.Module());
+        std::optional<UpdateSource> source = ReadUpdateSource(branded.Module());
+        ASSERT_TRUE(source);
+        EXPECT_EQ(source->url, "https://127.0.0.1/updates/" + std::string(release.description));
+        EXPECT_EQ(source->publicKey, m_publicKey);
+        EXPECT_EQ(ReadCrashReportUrl(branded.Module()), "http://127.0.0.1/crash");
+        const std::wstring made = InUpdateDir(L"releases\\" + ToWide(release.description, CP_ACP));
+        EXPECT_TRUE(key->Verifies(ReadAll(made), ReadAll(made + L".sig"))) << release.description;
+    }
 
     CLoadedResources plain(ToWide(ProgramDirectory() + "\\client.exe", CP_ACP));
     ASSERT_TRUE(plain.Module());
     EXPECT_FALSE(ReadUpdateSource(plain.Module()));
     EXPECT_FALSE(ReadUpdateSource());
     EXPECT_EQ(ReadCrashReportUrl(plain.Module()), "");
-}
-
-// Each architecture's release has its own description: the 32-bit client
-// (a 32-bit program branded as one) looks at the address derived from
-// update_url, where the packaging's 32-bit description goes.
-TEST_F(UpdateRelease, TheBranded32BitClientLooksAtTheDerivedAddressOfItsDescription) {
-    CLoadedResources branded(InUpdateDir(L"stage-x86\\UpdateGame.exe"));
-    ASSERT_TRUE(branded.Module());
-    std::optional<UpdateSource> source = ReadUpdateSource(branded.Module());
-    ASSERT_TRUE(source);
-    EXPECT_EQ(source->url, "https://127.0.0.1/updates/UpdateGame-update-x86.json");
-    EXPECT_EQ(source->publicKey, m_publicKey);
-    std::optional<CUpdateKey> key = CUpdateKey::Import(m_publicKey);
-    ASSERT_TRUE(key);
-    EXPECT_TRUE(key->Verifies(ReadAll(InUpdateDir(L"releases\\UpdateGame-update-x86.json")),
-                              ReadAll(InUpdateDir(L"releases\\UpdateGame-update-x86.json.sig"))));
 }
 
 TEST_F(UpdateRelease, OnlyTheDescriptionThePackagingSignedVerifies) {
