@@ -26,7 +26,9 @@
 # With UPDATE_KEY (the private half of the key the description's update_key
 # holds) the update description <id>-update.json, which names the
 # installer, its size and SHA-256, and its signature <id>-update.json.sig
-# are written beside them (docs/releases.md, "Updates").
+# are written beside them (docs/releases.md, "Updates"); the i686 release's
+# is its own, <id>-update-x86.json, which its client looks for at the
+# address the release tool derives from update_url.
 
 foreach(arg SKIN_DIR BIN_DIR VERSION PRODUCT_KEY STAGE_DIR OUTPUT_DIR)
     if(NOT DEFINED ${arg})
@@ -157,10 +159,6 @@ function(check_update_options)
     if(NOT RELEASE_DESCRIBED OR RELEASE_UPDATE_URL STREQUAL "")
         message(FATAL_ERROR "An update description needs update_url and update_key in the "
                             "skin's release.ini. No release was made.")
-    endif()
-    if(NOT ARCH STREQUAL "x86_64")
-        message(FATAL_ERROR "Update descriptions are made for the 64-bit release only. "
-                            "No release was made.")
     endif()
     # The skin kit carries the whole skin folder.
     file(REAL_PATH "${UPDATE_KEY}" private)
@@ -439,10 +437,11 @@ if(failed)
 endif()
 
 # The update description of this installer, signed: what the branded
-# client will read at its address.
+# client will read at its address. The 32-bit client's address has -x86
+# before the final .json (the release tool's rule), and so has the file.
 set(made_names "${zip_name}" "${setup_name}" "${kit_name}")
 if(updating)
-    set(update_name "${stem}-update.json")
+    set(update_name "${stem}-update${arch_suffix}.json")
     file(SIZE "${out}/${setup_name}" installer_size)
     file(SHA256 "${out}/${setup_name}" installer_sha256)
     string(TIMESTAMP published "%Y-%m-%dT%H:%M:%SZ" UTC)
@@ -501,11 +500,16 @@ endif()
 set(update_files "")
 if(updating)
     set(update_files "\n   ${OUTPUT_DIR}/${update_name}\n   ${OUTPUT_DIR}/${update_name}.sig")
-    list(APPEND note "\nUpload the update description and its signature beside the installer.")
 elseif(RELEASE_DESCRIBED AND NOT RELEASE_UPDATE_URL STREQUAL "")
     list(APPEND note "\nNo update description was made: give the update key with --update-key.")
 endif()
 string(JOIN "" note ${note})
+if(updating)
+    # Appended as text: an address may hold ";", which a list would lose.
+    string(APPEND note "\nUpload the update description and its signature beside the installer: "
+                       "${update_name} at ${RELEASE_CLIENT_UPDATE_URL}, which the ${ARCH} client "
+                       "reads, and ${update_name}.sig at the same address with .sig added.")
+endif()
 message(STATUS "Release ${RELEASE_VERSION} (${ARCH}) of ${RELEASE_NAME} with the skin in ${SKIN_DIR}:\n"
                "   ${OUTPUT_DIR}/${zip_name}\n   ${OUTPUT_DIR}/${setup_name}\n"
                "   ${OUTPUT_DIR}/${kit_name}${update_files}${note}")

@@ -1,5 +1,6 @@
 // The release description as the release tool and the skin checker read it:
-// a whole one with its defaults, and each bad value stopped with its field.
+// a whole one with its defaults, and each bad value stopped with its field;
+// the 32-bit release's update address derived from the description's.
 
 #include "ReleaseDescription.h"
 
@@ -166,6 +167,26 @@ TEST(ReleaseDescription, EachBadValueStopsWithItsField) {
             << c.text << " -> " << problem.message;
     }
     EXPECT_EQ(FormatReleaseProblem({"id", "is empty"}), "release.ini: id: is empty");
+}
+
+TEST(ReleaseDescription, The32BitAddressInsertsX86IntoThePathAlone) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"https://a.example/u/Game-update.json", "https://a.example/u/Game-update-x86.json"},
+        {"https://a.example/u/LATEST.JSON", "https://a.example/u/LATEST-x86.JSON"},
+        {"https://a.example/u/.json", "https://a.example/u/-x86.json"},
+        {"http://a.example/u/update", "http://a.example/u/update-x86"},
+        {"http://a.example/json.d/", "http://a.example/json.d/-x86"},
+        {"http://a.example/u.json/check", "http://a.example/u.json/check-x86"},
+        {"https://a.example/u/x.json?v=1.json#x.json",
+         "https://a.example/u/x-x86.json?v=1.json#x.json"},
+        {"https://a.example/check?file=x.json", "https://a.example/check-x86?file=x.json"},
+        {"https://a.example/u/x.json#top", "https://a.example/u/x-x86.json#top"},
+        {"https://updates.json", "https://updates.json/-x86"},
+        {"https://a.example:8443?f=u.json", "https://a.example:8443/-x86?f=u.json"},
+        {"https://a.example#u.json", "https://a.example/-x86#u.json"},
+    };
+    for (const auto& [given, derived] : cases)
+        EXPECT_EQ(X86UpdateUrl(given), derived) << given;
 }
 
 } // namespace

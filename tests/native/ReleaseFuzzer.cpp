@@ -9,7 +9,8 @@
 // the characters of names and ids, device names, the version's three
 // numbers to 65535, the address's scheme, yes or no, no "${" or "$\", the
 // icon an icon file, the file and the licence UTF-8 as glibc's iconv reads it,
-// the update address and key given together, the key's DER as openssl reads it).
+// the update address and key given together, the key's DER as openssl reads it,
+// the 32-bit release's address that address with "-x86" in its path alone).
 // Names of fields and the section, the scheme, and yes or no, are read
 // without regard to case, as ini files and addresses usually are.
 
@@ -215,9 +216,25 @@ void CheckAgainstPlainReading(const std::string& text, const ReleaseDescription&
     };
     Require(d.updateUrl == given("update_url") && d.updateKey == given("update_key") &&
             d.updateUrl.empty() == d.updateKey.empty());
-    if (!d.updateUrl.empty())
+    if (!d.updateUrl.empty()) {
         Require(isWebAddress(d.updateUrl) && ReadSkinFile(d.updateKey) == kUpdateKeyPem &&
                 d.updateKeyDer == kUpdateKeyDer);
+        // The 32-bit release's address: "-x86" in the last segment of the
+        // path (an empty path made "/"), the host, query and fragment kept.
+        auto split = [](const std::string& address) {
+            const std::size_t end =
+                std::min(address.find_first_of("?#", address.find("://") + 3), address.size());
+            return std::pair(address.substr(0, end), address.substr(end));
+        };
+        const std::string x86 = X86UpdateUrl(d.updateUrl);
+        const auto [path, rest] = split(d.updateUrl);
+        auto [x86Path, x86Rest] = split(x86);
+        const std::size_t inserted = x86Path.rfind("-x86");
+        Require(isWebAddress(x86) && x86Rest == rest && inserted != std::string::npos &&
+                inserted > x86Path.rfind('/'));
+        x86Path.erase(inserted, 4);
+        Require(x86Path == path || x86Path == path + "/");
+    }
     Require(d.crashReportUrl == given("crash_report_url") &&
             (d.crashReportUrl.empty() || isWebAddress(d.crashReportUrl)));
     for (const auto& [field, value] : *plain)

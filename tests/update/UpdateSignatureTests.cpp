@@ -1,6 +1,7 @@
 // The update foundation as the client will use it, on a release the
 // packaging made with an update key (the update_release test before these):
-// the branded client carries the address and key and the plain one none;
+// the branded client carries the address and key and the plain one none,
+// the branded 32-bit one its own address;
 // the description's signature verifies with the carried key through CNG,
 // and nothing else does; the installer's SHA-256 is the one described.
 
@@ -53,14 +54,28 @@ protected:
     const std::string m_publicKey = ReadAll(InUpdateDir(L"keys\\update-public.der"));
 };
 
-TEST_F(UpdateRelease, TheBrandedClientCarriesItsAddressesAndKeyThePlainOneNone) {
-    CLoadedResources branded(InUpdateDir(L"stage\\UpdateGame.exe"));
-    ASSERT_TRUE(branded.Module());
-    std::optional<UpdateSource> source = ReadUpdateSource(branded.Module());
-    ASSERT_TRUE(source);
-    EXPECT_EQ(source->url, "https://127.0.0.1/updates/UpdateGame-update.json");
-    EXPECT_EQ(source->publicKey, m_publicKey);
-    EXPECT_EQ(ReadCrashReportUrl(branded.Module()), "http://127.0.0.1/crash");
+// Each architecture's release has its own description: the 32-bit client
+// (a 32-bit program branded as one) looks at the address derived from
+// update_url, where the packaging's 32-bit description goes.
+TEST_F(UpdateRelease, EachBrandedClientCarriesItsOwnAddressesAndKeyThePlainOneNone) {
+    const struct {
+        const wchar_t* client;
+        const char* description;
+    } releases[] = {{L"stage\\UpdateGame.exe", "UpdateGame-update.json"},
+                    {L"stage-x86\\UpdateGame.exe", "UpdateGame-update-x86.json"}};
+    std::optional<CUpdateKey> key = CUpdateKey::Import(m_publicKey);
+    ASSERT_TRUE(key);
+    for (const auto& release : releases) {
+        CLoadedResources branded(InUpdateDir(release.client));
+        ASSERT_TRUE(branded.Module());
+        std::optional<UpdateSource> source = ReadUpdateSource(branded.Module());
+        ASSERT_TRUE(source);
+        EXPECT_EQ(source->url, "https://127.0.0.1/updates/" + std::string(release.description));
+        EXPECT_EQ(source->publicKey, m_publicKey);
+        EXPECT_EQ(ReadCrashReportUrl(branded.Module()), "http://127.0.0.1/crash");
+        const std::wstring made = InUpdateDir(L"releases\\" + ToWide(release.description, CP_ACP));
+        EXPECT_TRUE(key->Verifies(ReadAll(made), ReadAll(made + L".sig"))) << release.description;
+    }
 
     CLoadedResources plain(ToWide(ProgramDirectory() + "\\client.exe", CP_ACP));
     ASSERT_TRUE(plain.Module());

@@ -2,13 +2,16 @@
 # scripts/update-key, the public key in the skin, and scripts/package's
 # steps with the private key, notes, a roll-out and a minimum version. Then
 # the same description signed with another key (scripts/update-sign), and
-# the description's fields checked against what was made.
+# the description's fields checked against what was made. The same release
+# is made in 32 bits from X86_PROGRAM (a 32-bit program as its client), with
+# its own description naming its own installer.
 #
-#   cmake -DROOT=... -DBIN_DIR=... -DSKIN_DIR=... -DWORK_DIR=... -P make-update-release.cmake
+#   cmake -DROOT=... -DBIN_DIR=... -DX86_PROGRAM=... -DSKIN_DIR=... -DWORK_DIR=...
+#         -P make-update-release.cmake
 #
 # WORK_DIR receives keys/ (update.pem, update-public.pem and its DER form,
-# other.pem, other-public.der, description.der), skin/, stage/ (the branded UpdateGame.exe),
-# releases/, other/ (the description signed with the other key), rollout0/
+# other.pem, other-public.der, description.der), skin/, stage/ and stage-x86/
+# (the branded UpdateGame.exe of each), releases/, other/ (the description signed with the other key), rollout0/
 # and rollout100/ (the description with those roll-outs, signed).
 set(keys "${WORK_DIR}/keys")
 set(skin "${WORK_DIR}/skin")
@@ -41,10 +44,21 @@ set(notes "修复了登录问题。\n\t\"Quotes\", a back\\slash; and 100% more\
 string(REPLACE "\n" "\r\n" written "${notes}")
 file(WRITE "${WORK_DIR}/notes.txt" "${written}")
 
-run("${CMAKE_COMMAND}" -DSKIN_DIR=${skin} -DBIN_DIR=${BIN_DIR} -DVERSION=1.0.0.1
-    -DPRODUCT_KEY=GameClient -DSTAGE_DIR=${WORK_DIR}/stage -DOUTPUT_DIR=${releases}
-    -DUPDATE_KEY=${keys}/update.pem -DUPDATE_NOTES=${WORK_DIR}/notes.txt -DUPDATE_ROLLOUT=25
-    -DUPDATE_MINIMUM_VERSION=2.0.0 -P "${ROOT}/installer/package.cmake")
+# The 32-bit release's programs: the 32-bit client, the kit's tools as built.
+set(x86_bin "${WORK_DIR}/x86-bin")
+file(COPY "${X86_PROGRAM}" "${BIN_DIR}/preview.exe" "${BIN_DIR}/skincheck.exe"
+     DESTINATION "${x86_bin}")
+foreach(arch "" -x86)
+    set(bin "${BIN_DIR}")
+    if(arch)
+        set(bin "${x86_bin}")
+    endif()
+    run("${CMAKE_COMMAND}" -DSKIN_DIR=${skin} -DBIN_DIR=${bin} -DTOOLS_DIR=${BIN_DIR}
+        -DVERSION=1.0.0.1 -DPRODUCT_KEY=GameClient -DSTAGE_DIR=${WORK_DIR}/stage${arch}
+        -DOUTPUT_DIR=${releases} -DUPDATE_KEY=${keys}/update.pem
+        -DUPDATE_NOTES=${WORK_DIR}/notes.txt -DUPDATE_ROLLOUT=25
+        -DUPDATE_MINIMUM_VERSION=2.0.0 -P "${ROOT}/installer/package.cmake")
+endforeach()
 set(description "${releases}/UpdateGame-update.json")
 file(COPY_FILE "${description}" "${WORK_DIR}/other/UpdateGame-update.json")
 run("${ROOT}/scripts/update-sign" "${keys}/other.pem" "${WORK_DIR}/other/UpdateGame-update.json")
@@ -64,25 +78,27 @@ endforeach()
 # openssl's own form of the same signature (DER), which the client refuses.
 run(openssl dgst -sha256 -sign "${keys}/update.pem" -out "${keys}/description.der" "${description}")
 
-# What the description says: this release, its installer as made, the
-# options as given.
-file(READ "${description}" json)
-set(installer "${releases}/UpdateGame-2.1.0-setup.exe")
-file(SIZE "${installer}" size)
-file(SHA256 "${installer}" sha256)
-foreach(check "format=1" "id=UpdateGame" "version=2.1.0" "installer=UpdateGame-2.1.0-setup.exe"
-              "installer_size=${size}" "installer_sha256=${sha256}" "rollout=25"
-              "minimum_version=2.0.0" "notes=${notes}")
-    string(FIND "${check}" "=" at)
-    string(SUBSTRING "${check}" 0 ${at} field)
-    math(EXPR at "${at} + 1")
-    string(SUBSTRING "${check}" ${at} -1 expected)
-    string(JSON value GET "${json}" ${field})
-    if(NOT value STREQUAL expected)
-        message(FATAL_ERROR "${field}: \"${value}\", not \"${expected}\", in:\n${json}")
+# What each description says: this release, its own architecture's
+# installer as made, the options as given.
+foreach(arch "" -x86)
+    file(READ "${releases}/UpdateGame-update${arch}.json" json)
+    set(installer "UpdateGame-2.1.0${arch}-setup.exe")
+    file(SIZE "${releases}/${installer}" size)
+    file(SHA256 "${releases}/${installer}" sha256)
+    foreach(check "format=1" "id=UpdateGame" "version=2.1.0" "installer=${installer}"
+                  "installer_size=${size}" "installer_sha256=${sha256}" "rollout=25"
+                  "minimum_version=2.0.0" "notes=${notes}")
+        string(FIND "${check}" "=" at)
+        string(SUBSTRING "${check}" 0 ${at} field)
+        math(EXPR at "${at} + 1")
+        string(SUBSTRING "${check}" ${at} -1 expected)
+        string(JSON value GET "${json}" ${field})
+        if(NOT value STREQUAL expected)
+            message(FATAL_ERROR "${field}: \"${value}\", not \"${expected}\", in:\n${json}")
+        endif()
+    endforeach()
+    string(JSON published GET "${json}" published)
+    if(NOT published MATCHES "^20[0-9][0-9]-[01][0-9]-[0-3][0-9]T[0-2][0-9]:[0-5][0-9]:[0-5][0-9]Z$")
+        message(FATAL_ERROR "published: \"${published}\" is not a UTC time")
     endif()
 endforeach()
-string(JSON published GET "${json}" published)
-if(NOT published MATCHES "^20[0-9][0-9]-[01][0-9]-[0-3][0-9]T[0-2][0-9]:[0-5][0-9]:[0-5][0-9]Z$")
-    message(FATAL_ERROR "published: \"${published}\" is not a UTC time")
-endif()

@@ -6,7 +6,8 @@
 //
 // Reads SKIN_DIR\release.ini, writes into EXE (a copy of the client) the
 // release's version information and icon (and its update address and key,
-// when it has them), and writes the description to
+// when it has them: a 32-bit EXE gets the 32-bit release's address, derived
+// from update_url), and writes the description to
 // OUT_CMAKE as CMake variables (RELEASE_*, UTF-8) for the packaging step.
 // Without a description EXE is left as it is and OUT_CMAKE says so.
 // Exit status: 0 done; 2 a problem with the description, printed as
@@ -80,7 +81,29 @@ std::string CMakeQuoted(const std::string& text) {
     return quoted + "\"";
 }
 
-bool WriteCMake(const std::wstring& path, const ReleaseDescription* d) {
+// Whether the program is 32-bit x86, by its PE header's machine type.
+bool IsX86Program(const std::string& bytes) {
+    IMAGE_DOS_HEADER dos{};
+    IMAGE_FILE_HEADER header{};
+    if (bytes.size() < sizeof(dos))
+        return false;
+    std::memcpy(&dos, bytes.data(), sizeof(dos));
+    const size_t at = static_cast<DWORD>(dos.e_lfanew);
+    if (dos.e_magic != IMAGE_DOS_SIGNATURE || at > bytes.size() ||
+        bytes.size() - at < 4 + sizeof(header) || bytes.compare(at, 4, "PE\0\0", 4) != 0)
+        return false;
+    std::memcpy(&header, bytes.data() + at + 4, sizeof(header));
+    return header.Machine == IMAGE_FILE_MACHINE_I386;
+}
+
+// The update address the client of EXE looks at: each architecture's
+// release has its own description.
+std::string ClientUpdateUrl(const ReleaseDescription& d, const std::string& exe) {
+    return d.updateUrl.empty() || !IsX86Program(exe) ? d.updateUrl : X86UpdateUrl(d.updateUrl);
+}
+
+bool WriteCMake(const std::wstring& path, const ReleaseDescription* d,
+                const std::string& clientUpdateUrl = "") {
     std::ofstream out(std::filesystem::path(path), std::ios::binary);
     out << "# Written by the release tool from release.ini.\n";
     out << "set(RELEASE_DESCRIBED " << (d ? "TRUE" : "FALSE") << ")\n";
@@ -97,6 +120,7 @@ bool WriteCMake(const std::wstring& path, const ReleaseDescription* d) {
             {"DESKTOP_SHORTCUT", d->desktopShortcut ? "ON" : "OFF"},
             {"COPYRIGHT", d->copyright},
             {"UPDATE_URL", d->updateUrl},
+            {"CLIENT_UPDATE_URL", clientUpdateUrl},
             {"UPDATE_KEY", d->updateKey},
             {"CRASH_REPORT_URL", d->crashReportUrl},
         };
@@ -187,15 +211,15 @@ bool UpdateIcon(HANDLE update, const std::string& ico, const std::vector<WORD>& 
 // The update address and key, and where crash reports go, only in the
 // executable: a skin's files can be edited by anyone, the signed executable
 // cannot.
-bool WriteUpdateSource(HANDLE update, const ReleaseDescription& d) {
+bool WriteUpdateSource(HANDLE update, const ReleaseDescription& d, const std::string& updateUrl) {
     if (!d.crashReportUrl.empty() &&
         !::UpdateResourceW(update, kDataType, kCrashReportUrlResource, kNeutral,
                            const_cast<char*>(d.crashReportUrl.data()),
                            static_cast<DWORD>(d.crashReportUrl.size())))
         return false;
-    if (d.updateUrl.empty())
+    if (updateUrl.empty())
         return true;
-    for (const auto& [name, bytes] : {std::pair(kUpdateUrlResource, &d.updateUrl),
+    for (const auto& [name, bytes] : {std::pair(kUpdateUrlResource, &updateUrl),
                                       std::pair(kUpdateKeyResource, &d.updateKeyDer)})
         if (!::UpdateResourceW(update, kDataType, name, kNeutral, const_cast<char*>(bytes->data()),
                                static_cast<DWORD>(bytes->size())))
@@ -203,7 +227,8 @@ bool WriteUpdateSource(HANDLE update, const ReleaseDescription& d) {
     return true;
 }
 
-bool Brand(const std::wstring& exe, const ReleaseDescription& d, const std::string& ico) {
+bool Brand(const std::wstring& exe, const ReleaseDescription& d, const std::string& ico,
+           const std::string& updateUrl) {
     const std::vector<WORD> oldIcons = IconImageIds(exe);
     HANDLE update = ::BeginUpdateResourceW(exe.c_str(), FALSE);
     if (!update)
@@ -212,7 +237,7 @@ bool Brand(const std::wstring& exe, const ReleaseDescription& d, const std::stri
     const bool written =
         ::UpdateResourceW(update, kVersionType, MAKEINTRESOURCEW(VS_VERSION_INFO),
                           kChineseSimplified, version.data(), static_cast<DWORD>(version.size())) &&
-        UpdateIcon(update, ico, oldIcons) && WriteUpdateSource(update, d);
+        UpdateIcon(update, ico, oldIcons) && WriteUpdateSource(update, d, updateUrl);
     return ::EndUpdateResourceW(update, !written) && written;
 }
 
@@ -241,10 +266,12 @@ int wmain(int argc, wchar_t** argv) {
         return kProblemStatus;
     }
     const ReleaseDescription& description = std::get<ReleaseDescription>(read);
-    if (!Brand(exe, description, *readFile(description.icon))) {
+    const std::optional<std::string> program = ReadWholeFile(exe);
+    const std::string updateUrl = ClientUpdateUrl(description, program.value_or(""));
+    if (!program || !Brand(exe, description, *readFile(description.icon), updateUrl)) {
         std::fprintf(stderr, "release: the version information and icon could not be written "
                              "into the executable\n");
         return kFailureStatus;
     }
-    return WriteCMake(out, &description) ? 0 : kFailureStatus;
+    return WriteCMake(out, &description, updateUrl) ? 0 : kFailureStatus;
 }

@@ -218,10 +218,19 @@ std::optional<std::string> DecodedBase64(std::string_view text) {
 }
 
 const std::vector<std::string_view>& FieldNames() {
-    static const std::vector<std::string_view> names = {
-        "name", "name_en", "publisher",        "id",        "version",    "website",
-        "icon", "licence", "desktop_shortcut", "copyright", "update_url", "update_key",
-        "crash_report_url"};
+    static const std::vector<std::string_view> names = {"name",
+                                                        "name_en",
+                                                        "publisher",
+                                                        "id",
+                                                        "version",
+                                                        "website",
+                                                        "icon",
+                                                        "licence",
+                                                        "desktop_shortcut",
+                                                        "copyright",
+                                                        "update_url",
+                                                        "update_key",
+                                                        "crash_report_url"};
     return names;
 }
 
@@ -446,6 +455,25 @@ std::variant<std::string, std::string> ReadUpdatePublicKey(std::string_view pem)
         return Result(std::in_place_index<1>,
                       "is not an ECDSA P-256 public key (scripts/update-key makes one)");
     return Result(std::in_place_index<0>, std::move(*der));
+}
+
+std::string X86UpdateUrl(std::string_view updateUrl) {
+    constexpr std::string_view kSuffix = "-x86", kJson = ".json";
+    const size_t scheme = updateUrl.find("://");
+    const size_t host = scheme == std::string_view::npos ? 0 : scheme + 3;
+    const std::string_view beforeQuery =
+        updateUrl.substr(0, std::min(updateUrl.find_first_of("?#", host), updateUrl.size()));
+    const std::string_view query = updateUrl.substr(beforeQuery.size());
+    std::string derived(beforeQuery);
+    std::string_view segment;
+    if (beforeQuery.find('/', host) == std::string_view::npos)
+        derived += '/';
+    else
+        segment = beforeQuery.substr(beforeQuery.rfind('/') + 1);
+    const bool json = segment.size() >= kJson.size() &&
+                      Lowered(segment.substr(segment.size() - kJson.size())) == kJson;
+    derived.insert(derived.size() - (json ? kJson.size() : 0), kSuffix);
+    return derived.append(query);
 }
 
 std::optional<std::string> IconFileProblem(std::string_view bytes) {

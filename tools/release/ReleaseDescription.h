@@ -71,6 +71,13 @@ std::string FormatReleaseProblem(const ReleaseProblem& problem);
 // key, as scripts/update-key writes it) in DER; or what is wrong with it.
 std::variant<std::string, std::string> ReadUpdatePublicKey(std::string_view pem);
 
+// The update address of the 32-bit release, whose description is its own
+// (it names the 32-bit installer): `updateUrl` with "-x86" before the final
+// ".json" (any case) of the path's last segment, or after the path when
+// that segment has no such ending; an empty path is "/". The query and the
+// fragment stay as they are.
+std::string X86UpdateUrl(std::string_view updateUrl);
+
 // What keeps `bytes` from being a Windows icon (.ico) with its images
 // inside the file; nothing when it is one.
 std::optional<std::string> IconFileProblem(std::string_view bytes);
