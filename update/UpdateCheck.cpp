@@ -1,6 +1,7 @@
 #include "UpdateCheck.h"
 
 #include "HttpRequest.h"
+#include "UpdateDownload.h"
 #include "UpdateSignature.h"
 #include "UpdateStore.h"
 
@@ -131,6 +132,11 @@ UpdateCheckResult Check(State& state) {
     UpdateDescription& found = std::get<UpdateDescription>(read);
     log.Add("verified: " + found.id + " " + found.version.Text() + ", published " +
             found.published);
+    // This release is the described one or newer: the installers that
+    // brought it, and any part of an older one, are of no more use.
+    if (found.id == setup.id && found.version <= setup.version)
+        if (const unsigned removed = RemoveUpdateDownloads(setup.folder))
+            log.Add("removed " + std::to_string(removed) + " earlier download(s)");
     const UpdateVerdict verdict =
         JudgeUpdate(found, setup.id, setup.version, RolloutPlace(setup.folder));
     log.Add((verdict.offer == UpdateOffer::None ? "no update: " : "update found: ") +

@@ -88,6 +88,23 @@ std::wstring UpdateDownloadFolder(const std::wstring& releaseFolder) {
     return releaseFolder + L"updates\\";
 }
 
+unsigned RemoveUpdateDownloads(const std::wstring& releaseFolder) {
+    const std::wstring folder = UpdateDownloadFolder(releaseFolder);
+    WIN32_FIND_DATAW found{};
+    HANDLE search = ::FindFirstFileW((folder + L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    unsigned removed = 0;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            ::DeleteFileW((folder + found.cFileName).c_str()))
+            ++removed;
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    ::RemoveDirectoryW(folder.c_str());
+    return removed;
+}
+
 struct CUpdateDownload::State {
     State(const UpdateCheckSetup& check, const UpdateDescription& update, HWND window,
           UINT progressMessage, UINT endedMessage)

@@ -25,6 +25,9 @@ std::wstring InstallerFileName(std::string_view installer);
 
 // The folder of `releaseFolder` the downloads go to, with a trailing backslash.
 std::wstring UpdateDownloadFolder(const std::wstring& releaseFolder);
+// Deletes what that folder holds (installers already run, parts of a
+// release now superseded); how many files went.
+unsigned RemoveUpdateDownloads(const std::wstring& releaseFolder);
 
 enum class UpdateDownloadEnd { Verified, Cancelled, Failed };
 

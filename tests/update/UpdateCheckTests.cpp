@@ -120,6 +120,20 @@ TEST_F(UpdateCheckTest, AServerThatIsDownOrStallsGivesNothingWithinTheTimeouts) 
     }
 }
 
+TEST_F(UpdateCheckTest, OnlyAReleaseAtTheDescribedVersionRemovesTheDownloads) {
+    Serve({200, m_description}, {200, m_signature});
+    KeepPlace(10);
+    for (const UpdateVersion running : {UpdateVersion{2, 0, 5}, UpdateVersion{2, 1, 0}}) {
+        m_folder.Write("updates\\UpdateGame-2.1.0-setup.exe", "installer");
+        m_folder.Write("updates\\UpdateGame-2.0.0-setup.exe.part", "part");
+        Run(Setup(running));
+        const bool kept =
+            GetFileAttributesA(m_folder.PathOf("updates").c_str()) != INVALID_FILE_ATTRIBUTES;
+        EXPECT_EQ(kept, (running < UpdateVersion{2, 1, 0})) << running.Text();
+    }
+    EXPECT_NE(Kept("update.log").find("removed 2 earlier download(s)"), std::string::npos);
+}
+
 TEST_F(UpdateCheckTest, TheLogKeepsItsNewestLinesWithinItsCap) {
     std::string old;
     for (int line = 0; old.size() < CUpdateLog::kCap; ++line)
