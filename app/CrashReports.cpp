@@ -1,5 +1,6 @@
 #include "CrashReports.h"
 
+#include "Cng.h"
 #include "UpdateSignature.h"
 
 #include <dbghelp.h>
@@ -14,6 +15,8 @@ LONG g_reporting = 0;
 DWORD g_writerThread = 0;
 // A crashed thread waits this long for its report before the process ends.
 constexpr DWORD kWriteTimeoutMs = 30000;
+// The writer loads what a report needs this long after start-up.
+constexpr DWORD kPrepareAfterMs = 5000;
 
 using MiniDumpWriteDumpFn = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE,
                                           PMINIDUMP_EXCEPTION_INFORMATION,
@@ -99,11 +102,21 @@ LONG WINAPI CCrashReporter::OnUnhandledException(EXCEPTION_POINTERS* exception) 
 
 void CCrashReporter::WriteWhenWoken() {
     g_writerThread = ::GetCurrentThreadId();
-    // Loaded here, before any crash and off the window's thread: loading a
-    // library from a crashed process can hang on the loader's lock.
-    HMODULE dbghelp = ::LoadLibraryW(L"dbghelp.dll");
-    ::WaitForSingleObject(m_wake, INFINITE);
+    // The minidump's library and the CNG of the report's SHA-256 are loaded
+    // here, off the window's thread and before a crash where it can be:
+    // loading a library from a crashed process can hang on the loader's
+    // lock. Not during start-up, though: a load holds that lock, and the
+    // first window's own loads would wait for it. A crash sooner loads them
+    // then.
+    HMODULE dbghelp = nullptr;
+    if (::WaitForSingleObject(m_wake, kPrepareAfterMs) == WAIT_TIMEOUT) {
+        dbghelp = ::LoadLibraryW(L"dbghelp.dll");
+        Cng();
+        ::WaitForSingleObject(m_wake, INFINITE);
+    }
     if (!m_ending) {
+        if (!dbghelp)
+            dbghelp = ::LoadLibraryW(L"dbghelp.dll");
         WriteReport(dbghelp);
         KeepNewest();
         ::SetEvent(m_written);

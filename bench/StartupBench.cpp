@@ -4,9 +4,11 @@
 // alternately in the same Wine prefix and display; each is ended as soon as
 // its window shows. A benchmark: it reports, never fails.
 //
-//   startup_bench CLIENT_DIR [RUNS]
+//   startup_bench CLIENT_DIR [RUNS [PROGRAM]]
 //
-// CLIENT_DIR holds client.exe, config.xml and data\ (the staged package).
+// CLIENT_DIR holds the client, config.xml and data\ (the staged package);
+// PROGRAM is the client's file name there (client.exe, or a branded
+// release's <id>.exe).
 
 #include "BenchClock.h"
 
@@ -94,13 +96,14 @@ void PrintTimes(const Contender& c) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::printf("usage: startup_bench CLIENT_DIR [RUNS]\n");
+        std::printf("usage: startup_bench CLIENT_DIR [RUNS [PROGRAM]]\n");
         return 2;
     }
     std::string clientDir = argv[1];
     int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 10;
+    std::string program = argc > 3 ? argv[3] : "client.exe";
     std::vector<Contender> contenders = {
-        {"client", clientDir + "\\client.exe", {}},
+        {"client", clientDir + "\\" + program, {}},
         {"floor", ProgramDirectory() + "\\startup_floor.exe", {}},
         {"bare", ProgramDirectory() + "\\bare_window.exe", {}},
     };

@@ -1,5 +1,6 @@
 #include "UpdateSignature.h"
 
+#include "Cng.h"
 #include "UpdateKeyFormat.h"
 #include "UpdateResource.h"
 
@@ -25,34 +26,36 @@ std::optional<std::string> ResourceBytes(HMODULE module, const wchar_t* name) {
 // A SHA-256 hash in progress; owns its CNG handles.
 class CSha256 {
 public:
-    CSha256() {
-        if (BCryptOpenAlgorithmProvider(&m_algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) != 0)
+    CSha256() : m_cng(Cng()) {
+        if (!m_cng ||
+            m_cng->openAlgorithmProvider(&m_algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) != 0)
             m_algorithm = nullptr;
-        else if (BCryptCreateHash(m_algorithm, &m_hash, nullptr, 0, nullptr, 0, 0) != 0)
+        else if (m_cng->createHash(m_algorithm, &m_hash, nullptr, 0, nullptr, 0, 0) != 0)
             m_hash = nullptr;
     }
     CSha256(const CSha256&) = delete;
     CSha256& operator=(const CSha256&) = delete;
     ~CSha256() {
         if (m_hash)
-            BCryptDestroyHash(m_hash);
+            m_cng->destroyHash(m_hash);
         if (m_algorithm)
-            BCryptCloseAlgorithmProvider(m_algorithm, 0);
+            m_cng->closeAlgorithmProvider(m_algorithm, 0);
     }
 
     bool Add(const void* bytes, ULONG size) {
         return m_hash &&
-               BCryptHashData(m_hash, static_cast<PUCHAR>(const_cast<void*>(bytes)), size, 0) == 0;
+               m_cng->hashData(m_hash, static_cast<PUCHAR>(const_cast<void*>(bytes)), size, 0) == 0;
     }
 
     std::optional<Sha256Digest> Finish() {
         Sha256Digest digest{};
-        if (!m_hash || BCryptFinishHash(m_hash, digest.data(), digest.size(), 0) != 0)
+        if (!m_hash || m_cng->finishHash(m_hash, digest.data(), digest.size(), 0) != 0)
             return std::nullopt;
         return digest;
     }
 
 private:
+    const CngFunctions* m_cng;
     BCRYPT_ALG_HANDLE m_algorithm = nullptr;
     BCRYPT_HASH_HANDLE m_hash = nullptr;
 };
@@ -124,14 +127,15 @@ std::optional<CUpdateKey> CUpdateKey::Import(std::string_view der) {
     std::memcpy(blob.data(), &header, sizeof(header));
     std::memcpy(blob.data() + sizeof(header), der.data() + kP256PublicKeyHead.size(),
                 kP256PointBytes);
+    const CngFunctions* cng = Cng();
     CUpdateKey key;
-    if (BCryptOpenAlgorithmProvider(&key.m_algorithm, BCRYPT_ECDSA_P256_ALGORITHM, nullptr, 0) !=
-        0) {
+    if (!cng || cng->openAlgorithmProvider(&key.m_algorithm, BCRYPT_ECDSA_P256_ALGORITHM, nullptr,
+                                           0) != 0) {
         key.m_algorithm = nullptr;
         return std::nullopt;
     }
-    if (BCryptImportKeyPair(key.m_algorithm, nullptr, BCRYPT_ECCPUBLIC_BLOB, &key.m_key,
-                            blob.data(), static_cast<ULONG>(blob.size()), 0) != 0) {
+    if (cng->importKeyPair(key.m_algorithm, nullptr, BCRYPT_ECCPUBLIC_BLOB, &key.m_key, blob.data(),
+                           static_cast<ULONG>(blob.size()), 0) != 0) {
         key.m_key = nullptr;
         return std::nullopt;
     }
@@ -156,10 +160,11 @@ CUpdateKey::~CUpdateKey() {
 }
 
 void CUpdateKey::Close() {
+    // Handles exist only where CNG was loaded.
     if (m_key)
-        BCryptDestroyKey(m_key);
+        Cng()->destroyKey(m_key);
     if (m_algorithm)
-        BCryptCloseAlgorithmProvider(m_algorithm, 0);
+        Cng()->closeAlgorithmProvider(m_algorithm, 0);
     m_key = nullptr;
     m_algorithm = nullptr;
 }
@@ -170,7 +175,8 @@ bool CUpdateKey::Verifies(std::string_view message, std::string_view signature) 
     std::optional<Sha256Digest> digest = Sha256(message);
     if (!digest)
         return false;
-    return BCryptVerifySignature(m_key, nullptr, digest->data(), static_cast<ULONG>(digest->size()),
-                                 reinterpret_cast<PUCHAR>(const_cast<char*>(signature.data())),
-                                 static_cast<ULONG>(signature.size()), 0) == 0;
+    return Cng()->verifySignature(m_key, nullptr, digest->data(),
+                                  static_cast<ULONG>(digest->size()),
+                                  reinterpret_cast<PUCHAR>(const_cast<char*>(signature.data())),
+                                  static_cast<ULONG>(signature.size()), 0) == 0;
 }

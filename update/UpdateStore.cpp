@@ -1,8 +1,6 @@
 #include "UpdateStore.h"
 
-#include <windows.h>
-
-#include <bcrypt.h>
+#include "Cng.h"
 
 #include <optional>
 
@@ -62,7 +60,8 @@ std::optional<unsigned> KeptPlace(std::string_view text) {
 std::optional<unsigned> DrawPlace() {
     for (;;) {
         unsigned char byte = 0;
-        if (BCryptGenRandom(nullptr, &byte, 1, BCRYPT_USE_SYSTEM_PREFERRED_RNG) != 0)
+        const CngFunctions* cng = Cng();
+        if (!cng || cng->genRandom(nullptr, &byte, 1, BCRYPT_USE_SYSTEM_PREFERRED_RNG) != 0)
             return std::nullopt;
         // 200 of the 256 values, so every place is as likely.
         if (byte < 200)

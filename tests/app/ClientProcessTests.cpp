@@ -17,6 +17,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -202,42 +203,52 @@ std::string ReadWhole(const std::string& path) {
 // nothing a page or a skin reaches) leaves a minidump the system's reader
 // takes, with the fault in its exception stream, and the report's text; the
 // process then ends as an unhandled fault ends it, and the oldest reports
-// beyond the newest ten go.
+// beyond the newest ten go. Both at once after start-up, when the report's
+// libraries are loaded for the crash, and later, when they were loaded
+// before it.
 TEST_F(LoginClientTest, ACrashLeavesAMinidumpAndItsTextKeepingTheNewestTen) {
-    const std::string folder = CrashFolder();
-    for (const std::string& name : FilesIn(folder))
-        ::DeleteFileA((folder + "\\" + name).c_str());
-    ::SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
-    for (int i = 10; i < 21; ++i)
-        for (const char* extension : {".txt", ".dmp"})
-            std::ofstream(folder + "\\crash-200001" + std::to_string(i) + "-000000-1" + extension);
-    ASSERT_NE(StartClient().content, nullptr);
-    DWORD thread = 0;
-    HANDLE faulting =
-        ::CreateRemoteThread(m_client->Handle(), nullptr, 0,
-                             reinterpret_cast<LPTHREAD_START_ROUTINE>(1), nullptr, 0, &thread);
-    ASSERT_NE(faulting, nullptr);
-    ::CloseHandle(faulting);
-    ASSERT_TRUE(m_client->WaitForExit(60000));
-    EXPECT_EQ(m_client->ExitCode(), static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
+    for (DWORD crashAfterMs : {0ul, 6000ul}) {
+        SCOPED_TRACE(crashAfterMs);
+        const std::string folder = CrashFolder();
+        for (const std::string& name : FilesIn(folder))
+            ::DeleteFileA((folder + "\\" + name).c_str());
+        ::SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
+        for (int i = 10; i < 21; ++i)
+            for (const char* extension : {".txt", ".dmp"})
+                std::ofstream(folder + "\\crash-200001" + std::to_string(i) + "-000000-1" +
+                              extension);
+        ASSERT_NE(StartClient().content, nullptr);
+        ::Sleep(crashAfterMs);
+        DWORD thread = 0;
+        HANDLE faulting =
+            ::CreateRemoteThread(m_client->Handle(), nullptr, 0,
+                                 reinterpret_cast<LPTHREAD_START_ROUTINE>(1), nullptr, 0, &thread);
+        ASSERT_NE(faulting, nullptr);
+        ::CloseHandle(faulting);
+        ASSERT_TRUE(m_client->WaitForExit(60000));
+        EXPECT_EQ(m_client->ExitCode(), static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
 
-    const std::vector<std::string> files = FilesIn(folder);
-    ASSERT_EQ(files.size(), 20u);
-    EXPECT_EQ(files.front(), "crash-20000112-000000-1.dmp");
-    const std::string stem = folder + "\\" + files.back().substr(0, files.back().size() - 4);
-    const std::string text = ReadWhole(stem + ".txt");
-    for (const std::string& line :
-         {std::string("release: GameClient " CLIENT_VERSION),
-          std::string("client: " CLIENT_VERSION), std::string("config.xml sha256: "),
-          "exception: 0xc0000005 at 0000000000000001 in thread " + std::to_string(thread)})
-        EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
+        const std::vector<std::string> files = FilesIn(folder);
+        ASSERT_EQ(files.size(), 20u);
+        EXPECT_EQ(files.front(), "crash-20000112-000000-1.dmp");
+        const std::string stem = folder + "\\" + files.back().substr(0, files.back().size() - 4);
+        const std::string text = ReadWhole(stem + ".txt");
+        for (const std::string& line :
+             {std::string("release: GameClient " CLIENT_VERSION),
+              std::string("client: " CLIENT_VERSION),
+              "exception: 0xc0000005 at 0000000000000001 in thread " + std::to_string(thread)})
+            EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
+        EXPECT_TRUE(std::regex_search(text, std::regex("config.xml sha256: [0-9a-f]{64}\r\n")))
+            << text;
 
-    std::string dump = ReadWhole(stem + ".dmp");
-    MINIDUMP_DIRECTORY* directory = nullptr;
-    void* stream = nullptr;
-    ULONG size = 0;
-    ASSERT_TRUE(::MiniDumpReadDumpStream(dump.data(), ExceptionStream, &directory, &stream, &size));
-    const auto* exception = static_cast<MINIDUMP_EXCEPTION_STREAM*>(stream);
-    EXPECT_EQ(exception->ThreadId, thread);
-    EXPECT_EQ(exception->ExceptionRecord.ExceptionCode, EXCEPTION_ACCESS_VIOLATION);
+        std::string dump = ReadWhole(stem + ".dmp");
+        MINIDUMP_DIRECTORY* directory = nullptr;
+        void* stream = nullptr;
+        ULONG size = 0;
+        ASSERT_TRUE(
+            ::MiniDumpReadDumpStream(dump.data(), ExceptionStream, &directory, &stream, &size));
+        const auto* exception = static_cast<MINIDUMP_EXCEPTION_STREAM*>(stream);
+        EXPECT_EQ(exception->ThreadId, thread);
+        EXPECT_EQ(exception->ExceptionRecord.ExceptionCode, EXCEPTION_ACCESS_VIOLATION);
+    }
 }

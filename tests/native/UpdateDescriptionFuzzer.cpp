@@ -2,9 +2,12 @@
 // description or a problem; a description holds what the rules promise, and
 // written back by this file's own JSON writer, once with plain escapes and
 // once with every character outside printable ASCII as \u escapes (surrogate
-// pairs beyond the BMP), reads back the same.
+// pairs beyond the BMP), reads back the same. nlohmann-json
+// (nlohmann-json3-dev) reads the same bytes as the reference.
 
 #include "UpdateDescription.h"
+
+#include <nlohmann/json.hpp>
 
 #include <cstdint>
 #include <cstdio>
@@ -77,6 +80,42 @@ bool Same(const UpdateDescription& a, const UpdateDescription& b) {
            a.minimumVersion == b.minimumVersion;
 }
 
+// The reader is stricter than JSON (no NUL, no fractions, no repeated key, a
+// size cap, the fields' own rules), so only one direction is checked: what
+// it accepts, the reference accepts as an object whose fields hold the same
+// values (so what the reference refuses as JSON, the reader refuses too).
+// And the reference's own writing of that object, \u escapes for all but
+// ASCII, reads back the same.
+void RequireReferenceAgrees(const std::string& text, const UpdateDescription& d) {
+    const auto json = nlohmann::json::parse(text, nullptr, false);
+    Require(json.is_object());
+    const auto string = [&](const char* key) {
+        const auto found = json.find(key);
+        Require(found != json.end() && found->is_string());
+        return found->get<std::string>();
+    };
+    const auto integer = [&](const char* key) {
+        const auto found = json.find(key);
+        Require(found != json.end() && found->is_number_integer());
+        return found->get<std::int64_t>();
+    };
+    Require(integer("format") == 1 && string("id") == d.id &&
+            ParseUpdateVersion(string("version")) == d.version &&
+            string("published") == d.published && string("installer") == d.installer &&
+            integer("installer_size") == static_cast<std::int64_t>(d.installerSize) &&
+            string("installer_sha256") == d.installerSha256 && string("notes") == d.notes &&
+            integer("rollout") == static_cast<std::int64_t>(d.rollout));
+    Require(json.contains("minimum_version") == d.minimumVersion.has_value());
+    if (d.minimumVersion)
+        Require(ParseUpdateVersion(string("minimum_version")) == d.minimumVersion);
+    const std::string written = json.dump(-1, ' ', true);
+    if (written.size() <= kUpdateDescriptionCap) {
+        const auto again = ReadUpdateDescription(written);
+        Require(std::holds_alternative<UpdateDescription>(again) &&
+                Same(d, std::get<UpdateDescription>(again)));
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -93,6 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(!d.minimumVersion || *d.minimumVersion <= d.version);
     Require(d.notes.find('\0') == std::string::npos);
     Require(ParseUpdateVersion(d.version.Text()) == d.version);
+    RequireReferenceAgrees(text, d);
     for (bool escapeAll : {false, true}) {
         const auto again = ReadUpdateDescription(Written(d, escapeAll));
         Require(std::holds_alternative<UpdateDescription>(again) &&

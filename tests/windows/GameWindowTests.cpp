@@ -17,6 +17,7 @@
 #include "HostileImages.h"
 #include "MainDlg.h"
 #include "MessageBoxAnswerer.h"
+#include "OfflinePage.h"
 #include "Pixels.h"
 #include "PngFile.h"
 #include "ScriptCommands.h"
@@ -33,6 +34,7 @@
 #include <gtest/gtest.h>
 
 #include <exdispid.h>
+#include <shlwapi.h>
 
 #include <atomic>
 #include <cwchar>
@@ -684,6 +686,69 @@ TEST_F(GameWindowTest, DpiEveryNewPageIsZoomedForAWindowOpenedAtAnotherDpiThanTh
         }
         EXPECT_EQ(fake.m_zooms, (std::vector<int>{zoom, zoom}));
     })});
+}
+
+// Each window gives its browser the offline page: the skin's offline_page
+// when that file is there, else the page built into the program, told the
+// language and the title's colour. A server that cannot be reached (the
+// failure delivered through the host's event sink) then shows it.
+TEST_F(GameWindowTest, EachWindowShowsTheSkinsOfflinePageOrElseTheBuiltInOne) {
+    m_skin["login_url"] = "about:blank";
+    for (const char* place : {"posx", "posy", "width", "height"})
+        m_skin[std::string("login_browserctrl_") + place] = "100";
+    m_skin["game_title_r"] = "18";
+    m_skin["game_title_g"] = "52";
+    m_skin["game_title_b"] = "86";
+    const bool english = PRIMARYLANGID(::GetUserDefaultUILanguage()) == LANG_ENGLISH;
+    const std::string more = std::string("&lang=") + (english ? "en" : "zh") + "&colour=123456";
+    char module[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, module, MAX_PATH);
+    char skinsPage[3 * MAX_PATH] = {};
+    DWORD size = sizeof(skinsPage);
+    ASSERT_EQ(::UrlCreateFromPathA(m_dir.PathOf("data\\offline.html").c_str(), skinsPage, &size, 0),
+              S_OK);
+    const std::string failed = "http://127.0.0.1:9/game.html";
+    const long refused = static_cast<long>(0x800C0004);
+    const struct {
+        bool game;
+        const char* setting;
+        bool fileThere;
+    } cases[] = {{false, "offline.html", true}, {false, "", false}, {false, "gone.html", false},
+                 {true, "offline.html", true},  {true, "", false},  {true, "gone.html", false}};
+    for (const auto& c : cases) {
+        m_skin["offline_page"] = c.setting;
+        ::DeleteFileA(m_dir.PathOf("data\\offline.html").c_str());
+        if (c.fileThere)
+            m_dir.Write("data\\offline.html", "<p>offline</p>");
+        const std::string page =
+            c.fileThere ? skinsPage : std::string("res://") + module + "/offline.html";
+        const std::string expected = OfflinePageAddress(page, failed, refused, more);
+        CFakeWebBrowser fake;
+        VARIANT_BOOL cancelled = VARIANT_FALSE;
+        const auto fail = [&](SimpleBrowser& browser) {
+            UseFakeBrowser(browser, fake);
+            cancelled = FireNavigateError(browser, &fake, ToWide(failed), refused);
+        };
+        const auto shown = [&] { return !fake.m_navigations.empty(); };
+        if (c.game) {
+            RunGame({Do([&] { fail(m_game->m_browser); }), Until(shown)});
+        } else {
+            ScopedCurrentDirectory cwd(m_dir.Path());
+            m_dir.Write("config.xml", Xml(m_skin));
+            CConfigStore::Instance().Load();
+            CMainDlg login;
+            CTimedSteps steps({
+                Until([&] { return login.Backdrop()->IsWindowVisible() != FALSE; }),
+                Do([&] { fail(login.Browser()); }),
+                Until(shown),
+                Do([&] { login.Backdrop()->SendMessage(WM_CLOSE); }),
+            });
+            login.DoModal();
+        }
+        EXPECT_EQ(cancelled, VARIANT_TRUE) << c.game << c.setting;
+        EXPECT_EQ(fake.m_navigations, std::vector<std::wstring>{ToWide(expected)})
+            << c.game << c.setting;
+    }
 }
 
 // The player moved the window in full screen onto a monitor of another DPI;
