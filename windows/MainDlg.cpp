@@ -17,6 +17,9 @@ constexpr UINT kMinimiseButton = 1002;
 constexpr UINT kStartUpdateCheckMessage = WM_APP + 40;
 constexpr UINT kUpdateCheckedMessage = WM_APP + 41;
 constexpr UINT kAskAboutUpdateMessage = WM_APP + 42;
+// Looks again whether the login window shows yet.
+constexpr UINT_PTR kStartUpdateCheckTimer = 40;
+constexpr UINT kStartUpdateCheckRetryMs = 100;
 
 constexpr char kCloseQuestion[] = "此操作将退去游戏 ，是否继续？";
 constexpr char kCloseCaption[] = "提示";
@@ -38,6 +41,7 @@ const MessageMap* CMainDlg::ThisMessageMap() {
         OnCommand<BN_CLICKED, kCloseButton, &CMainDlg::OnBtnClose>(),
         OnCommand<BN_CLICKED, kMinimiseButton, &CMainDlg::OnBtnMin>(),
         OnMessage<kStartUpdateCheckMessage, &CMainDlg::OnStartUpdateCheck>(),
+        OnMessage<WM_TIMER, &CMainDlg::OnTimer>(),
         OnMessage<kUpdateCheckedMessage, &CMainDlg::OnUpdateChecked>(),
         OnMessage<kAskAboutUpdateMessage, &CMainDlg::AskAboutPendingUpdate>(),
         OnMessage<WM_ACTIVATE, &CMainDlg::OnActivate>(),
@@ -79,8 +83,8 @@ BOOL CMainDlg::OnInitDialog() {
     }
     LayOutButton(m_btnMin, "login_minibtn", "MiniWindow");
     LayOutButton(m_btnClose, "login_closebtn", "closewindow");
-    // Queued behind the window's showing, so the check and the sending of
-    // crash reports never delay it.
+    // The check and the sending of crash reports start once the window
+    // shows (OnStartUpdateCheck), so they never delay it.
     if (m_updates.check || m_updates.crashReports)
         PostMessage(kStartUpdateCheckMessage);
     return TRUE;
@@ -137,11 +141,28 @@ void CMainDlg::ShowGame(const char* address) {
 }
 
 void CMainDlg::OnStartUpdateCheck() {
+    // The window shows once its queue runs dry, after this message: a
+    // timer, which never keeps the queue busy, looks again until it shows.
+    // A game window open means the login window has shown (and hides now).
+    const bool shown =
+        m_gameOpen || (IsWindowVisible() && m_pBackdrop && m_pBackdrop->IsWindowVisible());
+    if (!shown) {
+        ::SetTimer(m_hWnd, kStartUpdateCheckTimer, kStartUpdateCheckRetryMs, nullptr);
+        return;
+    }
+    ::KillTimer(m_hWnd, kStartUpdateCheckTimer);
     if (m_updates.check && !m_updateCheck)
         m_updateCheck =
             std::make_unique<CUpdateCheck>(*m_updates.check, m_hWnd, kUpdateCheckedMessage);
     if (m_updates.crashReports && !m_crashReportSender)
         m_crashReportSender = std::make_unique<CCrashReportSender>(*m_updates.crashReports);
+}
+
+LRESULT CMainDlg::OnTimer(WPARAM id, LPARAM) {
+    if (id != kStartUpdateCheckTimer)
+        return Default();
+    OnStartUpdateCheck();
+    return 0;
 }
 
 void CMainDlg::OnUpdateChecked() {

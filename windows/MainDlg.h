@@ -37,6 +37,7 @@ private:
     void OnBtnClose();
     void OnBtnMin() { ShowBackdrop(SW_MINIMIZE); }
     void OnStartUpdateCheck();
+    LRESULT OnTimer(WPARAM id, LPARAM);
     void OnUpdateChecked();
     LRESULT OnActivate(WPARAM wParam, LPARAM lParam);
     void OnDestroy();
