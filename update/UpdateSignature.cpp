@@ -106,6 +106,16 @@ std::optional<Sha256Digest> Sha256OfFile(const std::wstring& path) {
     return hash.Finish();
 }
 
+std::string Sha256Hex(const Sha256Digest& digest) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned char byte : digest) {
+        hex += kDigits[byte >> 4];
+        hex += kDigits[byte & 15];
+    }
+    return hex;
+}
+
 std::optional<CUpdateKey> CUpdateKey::Import(std::string_view der) {
     if (!IsP256PublicKey(der))
         return std::nullopt;

@@ -31,6 +31,8 @@ using Sha256Digest = std::array<unsigned char, 32>;
 
 std::optional<Sha256Digest> Sha256(std::string_view bytes);
 std::optional<Sha256Digest> Sha256OfFile(const std::wstring& path);
+// 64 lower-case hex digits, as an update description gives a digest.
+std::string Sha256Hex(const Sha256Digest& digest);
 
 // An imported update key; owns its CNG handles.
 class CUpdateKey {
