@@ -177,11 +177,10 @@ void CMainDlg::AskAboutPendingUpdate() {
     m_pendingUpdate.reset();
     const CUpdateLog log(m_updates.check->folder);
     m_asking = true;
-    const UpdateAnswer answer = AskAboutUpdate(m_hWnd, found, m_updates.check->version);
-    m_asking = false;
-    switch (answer) {
+    bool end = false;
+    switch (AskAboutUpdate(m_hWnd, found, m_updates.check->version)) {
     case UpdateAnswer::UpdateNow:
-        DownloadAndInstallUpdate(found.description, log);
+        end = DownloadAndInstallUpdate(this, *m_updates.check, found, log);
         break;
     case UpdateAnswer::Later:
         log.Add("update to " + found.description.version.Text() + " put off by the player");
@@ -189,10 +188,13 @@ void CMainDlg::AskAboutPendingUpdate() {
     case UpdateAnswer::Quit:
         log.Add("the player quit rather than update to the required " +
                 found.description.version.Text());
-        if (m_pBackdrop && m_pBackdrop->m_hWnd)
-            m_pBackdrop->PostMessage(WM_CLOSE);
+        end = true;
         break;
     }
+    m_asking = false;
+    // The client ends as when the player closes the login window.
+    if (end && m_pBackdrop && m_pBackdrop->m_hWnd)
+        m_pBackdrop->PostMessage(WM_CLOSE);
 }
 
 void CMainDlg::OnPaint() {

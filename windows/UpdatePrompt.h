@@ -10,12 +10,13 @@
 #include <windows.h>
 
 #include <optional>
+#include <string>
+
+class CWnd;
 
 struct LoginUpdates {
     std::optional<UpdateCheckSetup> check;
-    // Whether an update found is put to the player. Off in releases while
-    // the download is not built: "update now" would lead nowhere, and a
-    // mandatory update would leave "quit" as the only way on.
+    // Whether an update found is put to the player; a check alone otherwise.
     bool ask = false;
     // Where the release sends the crash reports it kept; none without an address.
     std::optional<CrashReportSendSetup> crashReports = std::nullopt;
@@ -34,6 +35,19 @@ enum class UpdateAnswer { UpdateNow, Later, Quit };
 UpdateAnswer AskAboutUpdate(HWND owner, const UpdateCheckResult& found,
                             const UpdateVersion& version);
 
-// Downloads and runs the installer of `update`. The download is not built
-// yet: this logs so and returns false.
-bool DownloadAndInstallUpdate(const UpdateDescription& update, const CUpdateLog& log);
+// Text in the system's language: English on English systems, else the
+// Chinese, which is in code page 936.
+std::wstring UpdateText(const char* chinese, const char* english);
+
+// Tells the player that the update did not complete and to try again later;
+// for a `mandatory` one, that the game closes as this version cannot be played.
+void TellUpdateFailed(HWND owner, bool mandatory);
+
+// Downloads the installer of the update `found` by `check` in the download
+// window over `owner`, and once it is verified starts it to replace this
+// client. Whether the client is to end now: the installer runs (it waits
+// for this process), or a mandatory update could not be made (the player
+// was told). Otherwise the installed release stays as it was, and the next
+// start tries again.
+bool DownloadAndInstallUpdate(CWnd* owner, const UpdateCheckSetup& check,
+                              const UpdateCheckResult& found, const CUpdateLog& log);

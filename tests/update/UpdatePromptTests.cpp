@@ -1,8 +1,9 @@
 // The login window's side of the check: it shows without waiting for the
 // check and closes during a stalled one; an update found is put to the
 // player with its version and notes, and each answer does what it says
-// ("quit" ends the login window; "update now" hands over to the download,
-// which is not built yet and says so in the log).
+// ("quit" ends the login window; "update now" opens the download window,
+// whose failure or cancel leaves the login window open, unless the update
+// is mandatory).
 
 #include "ChildProcess.h"
 #include "ConfigStore.h"
@@ -13,6 +14,7 @@
 #include "MessageBoxAnswerer.h"
 #include "TimedSteps.h"
 #include "TranslucentDialog.h"
+#include "UpdateDownloadDlg.h"
 #include "WinApp.h"
 #include "UpdateServerTest.h"
 #include "UpdateStore.h"
@@ -62,12 +64,7 @@ TEST_F(UpdatePromptTest, TheOfferIsPutToThePlayerAndEachAnswerDoesWhatItSays) {
         bool quits;
     } cases[] = {
         {{2, 0, 5}, IDNO, "update to 2.1.0 put off by the player", false},
-        {{2, 0, 5},
-         IDYES,
-         "update to 2.1.0 chosen; not installed: the download is not built yet",
-         false},
         {{1, 9, 0}, IDCANCEL, "the player quit rather than update to the required 2.1.0", true},
-        {{1, 9, 0}, IDOK, "the download is not built yet", false},
     };
     for (const auto& c : cases) {
         CMainDlg login(LoginUpdates{Setup(c.running), true});
@@ -94,6 +91,89 @@ TEST_F(UpdatePromptTest, TheOfferIsPutToThePlayerAndEachAnswerDoesWhatItSays) {
         EXPECT_NE(answerer.Text().find(c.running.Text()), std::string::npos) << answerer.Text();
         EXPECT_NE(Kept("update.log").find(c.logged), std::string::npos) << Kept("update.log");
         EXPECT_EQ(closedByTest, !c.quits) << what;
+    }
+}
+
+// The download window over the login window, found by its progress bar.
+BOOL CALLBACK FindDownloadWindow(HWND window, LPARAM result) {
+    if (!::IsWindowVisible(window) || !::GetDlgItem(window, CUpdateDownloadDlg::kProgressBar))
+        return TRUE;
+    *reinterpret_cast<HWND*>(result) = window;
+    return FALSE;
+}
+
+HWND DownloadWindow() {
+    HWND found = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindDownloadWindow,
+                        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+std::string TextOf(HWND window) {
+    char text[256] = {};
+    ::GetWindowTextA(window, text, sizeof(text));
+    return text;
+}
+
+TEST_F(UpdatePromptTest, UpdateNowOpensTheDownloadWindowAndOnlyAMandatoryUpdateEndsOnFailure) {
+    Serve({200, m_description}, {200, m_signature});
+    KeepPlace(0);
+    // The installer never comes: the download stops at the receive timeout.
+    m_server.Serve("/updates/UpdateGame-2.1.0-setup.exe", HttpRoute::Stalled());
+    const struct {
+        UpdateVersion running;
+        int promptButton;
+        // Clicked in the download window (cancel) or in the box telling of a failure.
+        int thenButton;
+        const char* logged;
+        bool quits;
+    } cases[] = {
+        {{2, 0, 5}, IDYES, IDOK, "UpdateGame-2.1.0-setup.exe: no answer", false},
+        {{2, 0, 5}, IDYES, IDCANCEL, "cancelled at 0 bytes", false},
+        {{1, 9, 0}, IDOK, IDOK, "the required update to 2.1.0 was not made", true},
+    };
+    for (const auto& c : cases) {
+        const std::string what = c.running.Text() + " then " + std::to_string(c.thenButton);
+        const std::size_t logged = Kept("update.log").size();
+        CMainDlg login(LoginUpdates{Setup(c.running), true});
+        MessageBoxAnswerer prompt(c.promptButton);
+        std::unique_ptr<MessageBoxAnswerer> then;
+        std::string caption, version, amount;
+        bool closedByTest = false;
+        CTimedSteps steps({
+            [&] { return prompt.Answered(); },
+            [&] {
+                const HWND window = DownloadWindow();
+                if (!window)
+                    return false;
+                caption = TextOf(window);
+                version = TextOf(::GetDlgItem(window, CUpdateDownloadDlg::kVersionLine));
+                amount = TextOf(::GetDlgItem(window, CUpdateDownloadDlg::kAmountLine));
+                then = std::make_unique<MessageBoxAnswerer>(c.thenButton);
+                return true;
+            },
+            [&] { return then->Answered(); },
+            [&] { return Kept("update.log").find(c.logged, logged) != std::string::npos; },
+            // A login window that ends is gone before this.
+            Do([&] {
+                closedByTest = true;
+                login.Backdrop()->SendMessage(WM_CLOSE);
+            }),
+        });
+        login.DoModal();
+        EXPECT_TRUE(steps.GivenUp().empty()) << what << ": step " << steps.GivenUp().front();
+        EXPECT_EQ(caption, "游戏更新") << what;
+        EXPECT_EQ(version, "正在下载新版本 2.1.0") << what;
+        EXPECT_NE(amount.find("已下载 0.0 MB，还剩 "), std::string::npos) << amount;
+        if (c.thenButton == IDOK) {
+            EXPECT_NE(then->Text().find("请稍后再试"), std::string::npos) << then->Text();
+        }
+        EXPECT_NE(Kept("update.log").find(c.logged, logged), std::string::npos)
+            << Kept("update.log");
+        EXPECT_EQ(closedByTest, !c.quits) << what;
+        EXPECT_EQ(
+            ::GetFileAttributesA(m_folder.PathOf("updates\\UpdateGame-2.1.0-setup.exe").c_str()),
+            INVALID_FILE_ATTRIBUTES);
     }
 }
 
