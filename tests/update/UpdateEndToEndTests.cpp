@@ -69,13 +69,10 @@ struct Answered {
     std::string text;
 };
 
-// Answers the client's next message box with `button`, as a player would,
-// while this thread keeps taking its messages: the client's windows send
-// to the windows of other processes as they activate. Nothing when no box
-// came within the time.
-std::optional<Answered> Answer(const ChildProcess& client, int button, DWORD timeoutMs = 60000) {
-    MessageBoxAnswerer answerer(button, client.Id(), timeoutMs);
-    PumpUntil([&] { return answerer.Answered(); }, timeoutMs + 1000);
+// Answers the client's next message box with `button`, as a player would;
+// nothing when none came within a minute.
+std::optional<Answered> Answer(const ChildProcess& client, int button) {
+    MessageBoxAnswerer answerer(button, client.Id(), 60000);
     if (!answerer.Wait())
         return std::nullopt;
     return Answered{answerer.Caption(), answerer.Text()};
