@@ -5,8 +5,10 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <mutex>
 #include <utility>
 
@@ -24,12 +26,20 @@ bool IsNameChar(char c) {
            c == '-' || c == '_';
 }
 
-// For the log, which is narrow: a file name, other characters as '?'.
-std::string LoggedName(const std::wstring& path) {
-    std::string name;
-    for (wchar_t c : path.substr(path.find_last_of(L"\\/") + 1))
-        name += c < 0x80 && c >= 0x20 ? static_cast<char>(c) : '?';
-    return name;
+// For the log, which is narrow: other characters as '?'.
+std::string Narrow(const std::wstring& text) {
+    std::string narrow;
+    for (wchar_t c : text)
+        narrow += c < 0x80 && c >= 0x20 ? static_cast<char>(c) : '?';
+    return narrow;
+}
+
+// One string from its parts, with no temporaries in between.
+std::string Join(std::initializer_list<std::string_view> parts) {
+    std::string joined;
+    for (std::string_view part : parts)
+        joined += part;
+    return joined;
 }
 
 std::string Bytes(std::uint64_t count) {
@@ -156,109 +166,116 @@ long long RangeStart(const State& state, HINTERNET request) {
 }
 
 // Sends the request for what the part lacks: from `done` on, or the whole
-// file when `done` is 0. Sets the answer's status.
+// file when `done` is 0. Sets the answer's status, or why there is none.
 CHttpSession::Request Ask(State& state, std::uint64_t done, DWORD& status, std::string& problem) {
     CHttpSession::Request request = state.session.OpenRequest(state.url, "GET", state.timeouts);
     problem = request.problem;
     if (!problem.empty())
         return request;
-    const std::string range = done ? "Range: bytes=" + std::to_string(done) + "-\r\n" : "";
+    const std::string range = done ? Join({"Range: bytes=", std::to_string(done), "-\r\n"}) : "";
     if (!::HttpSendRequestA(request.request.Get(), range.empty() ? nullptr : range.c_str(),
                             static_cast<DWORD>(range.size()), nullptr, 0))
-        problem = state.url + ": no answer" + LastErrorText();
+        problem = "no answer" + LastErrorText();
     else
         status = HttpStatus(request.request.Get());
     return request;
 }
 
 // Brings `part` to the described size, from where an earlier try left it.
-Received Receive(State& state, const std::wstring& part, bool& deletePart) {
+Received Receive(State& state, const std::wstring& part, bool& tooLarge) {
     std::uint64_t done = FileSize(part);
-    if (done > state.size) {
-        state.log.Add("the kept part (" + Bytes(done) + ") is larger than described: restarting");
-        done = 0;
-    }
+    const char* restart = done > state.size ? "the kept part is larger than described" : nullptr;
+    // What is kept shows while the server is asked.
+    state.Post(state.progress, restart ? 0 : done);
     CHttpSession::Request request;
     DWORD status = 0;
     std::string problem;
-    // A refused range (416) restarts once from the first byte.
-    for (int attempt = 0; done < state.size && attempt < 2; ++attempt) {
+    // A refused range restarts the part, once.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (restart) {
+            state.log.Add(Join({"restarting from the first byte: ", restart}));
+            done = 0;
+            restart = nullptr;
+        }
+        if (done == state.size)
+            return {{}, done};
         request = Ask(state, done, status, problem);
         if (!problem.empty())
             return {problem, done};
-        if (status == 416 && done) {
-            state.log.Add("the server refused to resume at " + Bytes(done) + ": restarting");
-            done = 0;
-            continue;
-        }
-        if (status == 206 && done) {
-            if (RangeStart(state, request.request.Get()) != static_cast<long long>(done))
-                return {state.url + ": the answer's range is not the one asked for", done};
-            state.log.Add("resumed at " + Bytes(done));
-        } else if (status == 200 && done) {
-            state.log.Add("the server sent the whole file, not the rest: restarting");
-            done = 0;
-        } else if (status != 200) {
-            return {state.url + ": HTTP " + std::to_string(status), done};
-        }
-        break;
+        if (done && status == 416)
+            restart = "the server refused the range";
+        else
+            break;
     }
-    if (done == state.size)
-        return {{}, done};
+    if (done && status == 200) {
+        state.log.Add("restarting from the first byte: the server sent the whole file");
+        done = 0;
+    } else if (done && status == 206 &&
+               RangeStart(state, request.request.Get()) != static_cast<long long>(done)) {
+        return {"the answer's range is not the one asked for", done};
+    } else if (status != (done ? 206 : 200)) {
+        return {"HTTP " + std::to_string(status), done};
+    }
+    if (done)
+        state.log.Add("resumed at " + Bytes(done));
+    const std::string tooMuch = "more than the described " + Bytes(state.size);
     DWORD length = 0;
     DWORD lengthSize = sizeof(length);
     if (::HttpQueryInfoA(request.request.Get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER,
                          &length, &lengthSize, nullptr) &&
         length > state.size - done) {
-        deletePart = true;
-        return {state.url + ": " + Bytes(done + length) + ", more than the described " +
-                Bytes(state.size)};
+        tooLarge = true;
+        return {tooMuch};
     }
+    const std::string cannotWrite = Join({"cannot write updates\\", Narrow(state.name), ".part"});
     // Made only now: a refused request leaves no empty part behind.
     CFileHandle file(::CreateFileW(part.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid())
-        return {"cannot open " + LoggedName(part) + LastErrorText(), done};
     LARGE_INTEGER at{};
     at.QuadPart = static_cast<LONGLONG>(done);
-    if (!::SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN) || !::SetEndOfFile(file.Get()))
-        return {"cannot write " + LoggedName(part) + LastErrorText(), done};
+    if (!file.Valid() || !::SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN) ||
+        !::SetEndOfFile(file.Get()))
+        return {cannotWrite + LastErrorText(), done};
     state.Post(state.progress, done);
     DWORD posted = ::GetTickCount();
     char buffer[kChunk];
     for (;;) {
+        // Only what has come is read: a read for more would wait for it, and
+        // lose what came should the connection stall.
         DWORD got = 0;
-        if (!::InternetReadFile(request.request.Get(), buffer, sizeof(buffer), &got))
-            return {state.url + ": stopped sending at " + Bytes(done) + " of " +
-                        std::to_string(state.size) + LastErrorText(),
+        const BOOL read =
+            ::InternetQueryDataAvailable(request.request.Get(), &got, 0, 0) &&
+            (got == 0 || ::InternetReadFile(request.request.Get(), buffer,
+                                            std::min<DWORD>(got, sizeof(buffer)), &got));
+        if (!read || got == 0) {
+            if (done == state.size)
+                break;
+            return {Join({"the connection ended at ", Bytes(done), " of ",
+                          std::to_string(state.size), read ? "" : LastErrorText()}),
                     done};
-        if (got == 0)
-            break;
+        }
         if (got > state.size - done) {
-            deletePart = true;
-            return {state.url + ": more than the described " + Bytes(state.size)};
+            tooLarge = true;
+            return {tooMuch};
         }
         DWORD written = 0;
         // What was written is a prefix of the file still: kept for the next try.
         if (!::WriteFile(file.Get(), buffer, got, &written, nullptr) || written != got)
-            return {"cannot write " + LoggedName(part) + LastErrorText(), done + written};
+            return {cannotWrite + LastErrorText(), done + written};
         done += got;
         if (::GetTickCount() - posted >= kProgressEveryMs || done == state.size) {
             state.Post(state.progress, done);
             posted = ::GetTickCount();
         }
     }
-    if (done < state.size)
-        return {state.url + ": cut short at " + Bytes(done) + " of " + std::to_string(state.size),
-                done};
     state.log.Add("downloaded " + Bytes(done));
     return {{}, done};
 }
 
 UpdateDownloadResult Stop(State& state, std::string problem, std::uint64_t done) {
     if (state.session.Cancelled()) {
-        state.log.Add("cancelled at " + Bytes(done) + " of " + std::to_string(state.size) +
-                      "; kept for the next try");
+        state.log.Add(Join({"cancelled at ", Bytes(done), " of ", std::to_string(state.size),
+                            "; kept for the next try"}));
         return {UpdateDownloadEnd::Cancelled, {}, "cancelled"};
     }
     state.log.Add("stopped: " + problem);
@@ -268,31 +285,28 @@ UpdateDownloadResult Stop(State& state, std::string problem, std::uint64_t done)
 UpdateDownloadResult Download(State& state) {
     const std::wstring installer = state.folder + state.name;
     const std::wstring part = installer + L".part";
-    state.log.Add("downloading " + state.url + " (" + Bytes(state.size) + ") to updates\\" +
-                  LoggedName(installer));
+    state.log.Add(Join({"downloading ", state.url, " (", Bytes(state.size), ") to updates\\",
+                        Narrow(state.name)}));
     if (!::CreateDirectoryW(state.folder.c_str(), nullptr) &&
         ::GetLastError() != ERROR_ALREADY_EXISTS)
         return Stop(state, "cannot make the folder updates" + LastErrorText(), 0);
     // Verified by an earlier try that did not get to run it.
-    if (Matches(state, installer)) {
-        state.log.Add("verified: downloaded before, SHA-256 as described");
-        return {UpdateDownloadEnd::Verified, installer, {}};
+    if (!Matches(state, installer)) {
+        ::DeleteFileW(installer.c_str());
+        bool tooLarge = false;
+        const Received received = Receive(state, part, tooLarge);
+        if (tooLarge)
+            ::DeleteFileW(part.c_str());
+        if (!received.problem.empty())
+            return Stop(state, received.problem + (tooLarge ? "; deleted" : ""), received.done);
+        if (!Matches(state, part)) {
+            ::DeleteFileW(part.c_str());
+            return Stop(state, "the SHA-256 of the file differs from the description's; deleted",
+                        received.done);
+        }
+        if (!::MoveFileExW(part.c_str(), installer.c_str(), MOVEFILE_REPLACE_EXISTING))
+            return Stop(state, "cannot rename the file" + LastErrorText(), received.done);
     }
-    ::DeleteFileW(installer.c_str());
-    bool deletePart = false;
-    const Received received = Receive(state, part, deletePart);
-    if (deletePart)
-        ::DeleteFileW(part.c_str());
-    if (!received.problem.empty())
-        return Stop(state, received.problem + (deletePart ? "; deleted" : ""), received.done);
-    if (!Matches(state, part)) {
-        ::DeleteFileW(part.c_str());
-        return Stop(state, "the SHA-256 of the file differs from the description's; deleted",
-                    received.done);
-    }
-    if (!::MoveFileExW(part.c_str(), installer.c_str(), MOVEFILE_REPLACE_EXISTING))
-        return Stop(state, "cannot name the file " + LoggedName(installer) + LastErrorText(),
-                    received.done);
     state.log.Add("verified: " + Bytes(state.size) + ", SHA-256 as described");
     return {UpdateDownloadEnd::Verified, installer, {}};
 }
@@ -366,14 +380,15 @@ bool StartUpdateInstaller(const std::wstring& installer, DWORD clientPid, const 
     info.lpFile = installer.c_str();
     info.lpParameters = parameters.c_str();
     info.nShow = SW_SHOWNORMAL;
-    const std::string run = LoggedName(installer) + " /S /UPDATE=" + std::to_string(clientPid);
+    const std::string run = Join({Narrow(installer.substr(installer.find_last_of(L"\\/") + 1)),
+                                  " /S /UPDATE=", std::to_string(clientPid)});
     if (::ShellExecuteExW(&info)) {
         log.Add("run: " + run);
         return true;
     }
     const DWORD error = ::GetLastError();
-    log.Add(error == ERROR_CANCELLED
-                ? "not run: " + run + ": the player refused the administrator's permission"
-                : "not run: " + run + " (error " + std::to_string(error) + ")");
+    log.Add(Join({"not run: ", run,
+                  error == ERROR_CANCELLED ? ": the player refused the administrator's permission"
+                                           : " (error " + std::to_string(error) + ")"}));
     return false;
 }

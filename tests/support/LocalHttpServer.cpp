@@ -202,7 +202,7 @@ void CLocalHttpServer::Answer(std::uintptr_t socket) {
     }
     if (!route)
         route = HttpRoute{404, "not found"};
-    if (route->stall) {
+    if (route->stall && !route->cutAfter) {
         Pause(UINT_MAX);
         return;
     }
@@ -235,5 +235,7 @@ void CLocalHttpServer::Answer(std::uintptr_t socket) {
                          "\r\nAccept-Ranges: bytes\r\nConnection: close\r\n" + extra + "\r\n";
     answer += route->cutAfter ? body.substr(0, *route->cutAfter) : body;
     SendAll(connection, answer);
+    if (route->stall)
+        Pause(UINT_MAX);
     ::shutdown(connection, SD_SEND);
 }

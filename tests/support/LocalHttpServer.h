@@ -26,10 +26,16 @@ struct HttpRoute {
         route.cutAfter = after;
         return route;
     }
+    static HttpRoute StalledAfter(std::string bytes, std::size_t after) {
+        HttpRoute route = Cut(std::move(bytes), after);
+        route.stall = true;
+        return route;
+    }
 
     int status = 200;
     std::string body;
-    // Accept, read the request and never answer (until the server stops).
+    // Accept, read the request and never answer (until the server stops);
+    // with a cut, answer that much of the body and then send nothing more.
     bool stall = false;
     // Wait this long before answering.
     unsigned delayMs = 0;

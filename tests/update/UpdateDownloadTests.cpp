@@ -74,6 +74,19 @@ TEST_F(UpdateDownloadTest, AWholeDownloadIsVerifiedAndKeptInTheReleasesFolder) {
     EXPECT_NE(log.find("downloading " + m_server.Url(kInstallerPath) + " (300"), std::string::npos)
         << log;
     EXPECT_NE(log.find("verified: "), std::string::npos) << log;
+
+    // Verified before and not run: taken as it is.
+    EXPECT_EQ(Download(Described(m_installer)).end, UpdateDownloadEnd::Verified);
+    EXPECT_EQ(m_server.Requests().size(), 1u);
+}
+
+TEST_F(UpdateDownloadTest, APartLargerThanDescribedIsDownloadedAgainWhole) {
+    m_folder.Write("updates\\Game-2.1.0-setup.exe.part", m_installer + "more");
+    m_server.Serve(kInstallerPath, {200, m_installer});
+    EXPECT_EQ(Download(Described(m_installer)).end, UpdateDownloadEnd::Verified);
+    EXPECT_TRUE(KeptInstaller() == m_installer);
+    ASSERT_EQ(m_server.Requests().size(), 1u);
+    EXPECT_EQ(m_server.Requests()[0].range, "");
 }
 
 TEST_F(UpdateDownloadTest, ACutOrCancelledDownloadResumesWhereItStopped) {
@@ -119,10 +132,11 @@ TEST_F(UpdateDownloadTest, WhatIsNotTheDescribedInstallerIsNeverKept) {
     } cases[] = {
         {{200, altered}, "the SHA-256 of the file differs from the description's; deleted", false},
         {{200, m_installer + "more"}, "more than the described 300", false},
-        {{404, "gone"}, ": HTTP 404", false},
-        {{500, "down"}, ": HTTP 500", false},
-        {HttpRoute::Stalled(), ": no answer", false},
-        {HttpRoute::Cut(m_installer, 1000), ": cut short at 1000 bytes", true},
+        {{404, "gone"}, "HTTP 404", false},
+        {{500, "down"}, "HTTP 500", false},
+        {HttpRoute::Stalled(), "no answer", false},
+        {HttpRoute::StalledAfter(m_installer, 1000), "the connection ended at 1000 bytes", true},
+        {HttpRoute::Cut(m_installer, 1000), "the connection ended at 1000 bytes", true},
     };
     for (const auto& c : cases) {
         ::DeleteFileA(m_folder.PathOf("updates\\Game-2.1.0-setup.exe.part").c_str());

@@ -128,7 +128,7 @@ TEST_F(UpdatePromptTest, UpdateNowOpensTheDownloadWindowAndOnlyAMandatoryUpdateE
         const char* logged;
         bool quits;
     } cases[] = {
-        {{2, 0, 5}, IDYES, IDOK, "UpdateGame-2.1.0-setup.exe: no answer", false},
+        {{2, 0, 5}, IDYES, IDOK, "stopped: no answer", false},
         {{2, 0, 5}, IDYES, IDCANCEL, "cancelled at 0 bytes", false},
         {{1, 9, 0}, IDOK, IDOK, "the required update to 2.1.0 was not made", true},
     };
