@@ -15,13 +15,7 @@ set(skin "${WORK_DIR}/skin")
 file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${keys}" "${WORK_DIR}/mandatory")
 
-function(run)
-    execute_process(COMMAND ${ARGN} RESULT_VARIABLE failed OUTPUT_VARIABLE said
-                    ERROR_VARIABLE said)
-    if(failed)
-        message(FATAL_ERROR "${ARGN}:\n${said}")
-    endif()
-endfunction()
+include("${CMAKE_CURRENT_LIST_DIR}/release-steps.cmake")
 
 # Below the range the system hands out for outgoing connections, so that
 # none of those takes it meanwhile.
