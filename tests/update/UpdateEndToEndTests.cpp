@@ -102,12 +102,11 @@ protected:
         return static_cast<unsigned short>(std::stoi(Made("port.txt")));
     }
 
-    // 1.1.0's description from the fixture's folder `made` (1.1.0 or
-    // mandatory), its signature and, as `installer` says, its installer.
-    void ServeUpdate(const std::string& made, HttpRoute installer) {
-        m_server->Serve(kDescriptionPath, {200, Made(made + "/AutoUpdateGame-update.json")});
+    // 1.1.0's description and signature, and its installer as `installer` says.
+    void ServeUpdate(HttpRoute installer) {
+        m_server->Serve(kDescriptionPath, {200, Made("1.1.0/AutoUpdateGame-update.json")});
         m_server->Serve(std::string(kDescriptionPath) + ".sig",
-                        {200, Made(made + "/AutoUpdateGame-update.json.sig")});
+                        {200, Made("1.1.0/AutoUpdateGame-update.json.sig")});
         m_server->Serve(kInstallerPath, std::move(installer));
     }
 
@@ -173,7 +172,7 @@ TEST_F(InstalledUpdateTest, AFailedDownloadLeavesTheLoginWindowAndTheInstalledRe
         ::DeleteFileW((m_data + kUpdateLogFile).c_str());
         m_server.reset();
         m_server = std::make_unique<CLocalHttpServer>(Port());
-        ServeUpdate("1.1.0", c.installer);
+        ServeUpdate(c.installer);
         std::unique_ptr<ChildProcess> client = StartClient();
         ASSERT_NE(client->WaitForWindow(IsPrompt, 60000), nullptr) << Log();
         if (c.down)
@@ -199,7 +198,7 @@ TEST_F(InstalledUpdateTest, AFailedDownloadLeavesTheLoginWindowAndTheInstalledRe
 TEST_F(InstalledUpdateTest, ADownloadCutShortIsResumedOnTheNextStart) {
     const std::string installer = Made("1.1.0/AutoUpdateGame-1.1.0-setup.exe");
     const std::size_t cut = installer.size() / 3;
-    ServeUpdate("1.1.0", HttpRoute::Cut(installer, cut));
+    ServeUpdate(HttpRoute::Cut(installer, cut));
     for (int start = 0; start < 2; ++start) {
         std::unique_ptr<ChildProcess> client = StartClient();
         ASSERT_TRUE(Answer(*client, IDYES)) << Log();
@@ -218,7 +217,7 @@ TEST_F(InstalledUpdateTest, ADownloadCutShortIsResumedOnTheNextStart) {
 
 TEST_F(InstalledUpdateTest, UpdateNowDownloadsInstallsAndStartsTheNewRelease) {
     const std::string installer = Made("1.1.0/AutoUpdateGame-1.1.0-setup.exe");
-    ServeUpdate("1.1.0", {200, installer});
+    ServeUpdate({200, installer});
     std::unique_ptr<ChildProcess> client = StartClient();
     const std::optional<Answered> prompt = Answer(*client, IDYES);
     ASSERT_TRUE(prompt) << "no update was offered:\n" << Log();

@@ -8,12 +8,11 @@
 #   cmake -DROOT=... -DBIN_DIR=... -DSKIN_DIR=... -DWORK_DIR=... -P make-e2e-releases.cmake
 #
 # WORK_DIR receives port.txt, keys/, skin/, stage/, 1.0.0/ and 1.1.0/ (each
-# release's installer, description and signature) and mandatory/ (1.1.0's
-# description made required below 1.1.0, signed again).
+# release's installer, description and signature).
 set(keys "${WORK_DIR}/keys")
 set(skin "${WORK_DIR}/skin")
 file(REMOVE_RECURSE "${WORK_DIR}")
-file(MAKE_DIRECTORY "${keys}" "${WORK_DIR}/mandatory")
+file(MAKE_DIRECTORY "${keys}")
 
 include("${CMAKE_CURRENT_LIST_DIR}/release-steps.cmake")
 
@@ -49,15 +48,3 @@ foreach(version 1.0.0 1.1.0)
         -DPRODUCT_KEY=GameClient -DSTAGE_DIR=${WORK_DIR}/stage -DOUTPUT_DIR=${WORK_DIR}/${version}
         -DUPDATE_KEY=${keys}/update.pem -P "${ROOT}/installer/package.cmake")
 endforeach()
-
-# The same update, required of every older installation.
-file(READ "${WORK_DIR}/1.1.0/AutoUpdateGame-update.json" json)
-string(REPLACE "\"rollout\": 100\n" "\"rollout\": 100,\n  \"minimum_version\": \"1.1.0\"\n"
-       json "${json}")
-string(JSON required ERROR_VARIABLE missing GET "${json}" minimum_version)
-if(NOT required STREQUAL "1.1.0")
-    message(FATAL_ERROR "the roll-out is not where it was looked for in:\n${json}")
-endif()
-file(WRITE "${WORK_DIR}/mandatory/AutoUpdateGame-update.json" "${json}")
-run("${ROOT}/scripts/update-sign" "${keys}/update.pem"
-    "${WORK_DIR}/mandatory/AutoUpdateGame-update.json")
