@@ -5,6 +5,7 @@
 // the uninstaller run silently afterwards.
 
 #include "ChildProcess.h"
+#include "InstalledProgram.h"
 #include "LoginWindows.h"
 #include "ProcessTree.h"
 #include "TempDir.h"
@@ -20,7 +21,6 @@
 #include <objidl.h>
 #include <shlobj.h>
 #include <shobjidl.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <fstream>
@@ -191,39 +191,6 @@ struct StartedClient {
     ChildProcess process;
     LoginWindows windows;
 };
-
-// A version resource's string `name`, from its first language.
-std::string VersionString(const std::string& file, const std::string& name) {
-    std::string data(::GetFileVersionInfoSizeA(file.c_str(), nullptr), '\0');
-    if (data.empty() || !::GetFileVersionInfoA(file.c_str(), 0, data.size(), data.data()))
-        return "";
-    WORD* language = nullptr;
-    UINT size = 0;
-    if (!::VerQueryValueA(data.data(), "\\VarFileInfo\\Translation",
-                          reinterpret_cast<void**>(&language), &size) ||
-        size < 2 * sizeof(WORD))
-        return "";
-    char query[64];
-    wsprintfA(query, "\\StringFileInfo\\%04x%04x\\", language[0], language[1]);
-    char* value = nullptr;
-    if (!::VerQueryValueA(data.data(), (query + name).c_str(), reinterpret_cast<void**>(&value),
-                          &size))
-        return "";
-    return value;
-}
-
-std::string FixedFileVersion(const std::string& file) {
-    std::string data(::GetFileVersionInfoSizeA(file.c_str(), nullptr), '\0');
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT size = 0;
-    if (data.empty() || !::GetFileVersionInfoA(file.c_str(), 0, data.size(), data.data()) ||
-        !::VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &size))
-        return "";
-    return std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." +
-           std::to_string(LOWORD(fixed->dwFileVersionMS)) + "." +
-           std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." +
-           std::to_string(LOWORD(fixed->dwFileVersionLS));
-}
 
 // What a failed run may have left in the prefix that later runs share.
 void ForgetTheInstallation(const std::string& id = kPlainId,
@@ -572,35 +539,6 @@ TEST_F(BrandedRelease, ARunningGameStopsASilentInstallOrUninstallWithoutChanging
     client.Terminate();
 }
 
-// A running process started from `exe`, once one is (within a minute); 0
-// when none is.
-DWORD ProcessRunningFrom(const std::string& exe) {
-    const std::wstring wanted = ToWide(exe);
-    DWORD found = 0;
-    PumpUntil(
-        [&] {
-            HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-            PROCESSENTRY32W entry{};
-            entry.dwSize = sizeof(entry);
-            for (BOOL more = ::Process32FirstW(snapshot, &entry); more && !found;
-                 more = ::Process32NextW(snapshot, &entry)) {
-                HANDLE process =
-                    ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
-                wchar_t path[MAX_PATH];
-                DWORD length = MAX_PATH;
-                if (process && ::QueryFullProcessImageNameW(process, 0, path, &length) &&
-                    ::CompareStringOrdinal(path, length, wanted.c_str(), -1, TRUE) == CSTR_EQUAL)
-                    found = entry.th32ProcessID;
-                if (process)
-                    ::CloseHandle(process);
-            }
-            ::CloseHandle(snapshot);
-            return found != 0;
-        },
-        60000);
-    return found;
-}
-
 // Started by the running client to update it, the installer waits for the
 // client to end (instead of refusing because the game runs), upgrades it and
 // starts the new client from the installation folder.
@@ -618,11 +556,7 @@ TEST_F(BrandedRelease, AnUpdateStartedByTheClientWaitsForItThenStartsTheNewClien
     EXPECT_EQ(FixedFileVersion(kTestGame.Exe()).rfind("1.1.0.", 0), 0u);
     const DWORD started = ProcessRunningFrom(kTestGame.Exe());
     EXPECT_NE(started, 0u);
-    if (HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, started)) {
-        ::TerminateProcess(process, 0);
-        ::WaitForSingleObject(process, 10000);
-        ::CloseHandle(process);
-    }
+    EndProcess(started);
 }
 
 // Moved to another folder, the release leaves no copy behind whose

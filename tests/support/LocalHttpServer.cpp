@@ -86,7 +86,7 @@ void ReadRequestBody(SOCKET connection, std::string& body, std::size_t length) {
 
 } // namespace
 
-CLocalHttpServer::CLocalHttpServer() {
+CLocalHttpServer::CLocalHttpServer(unsigned short port) {
     WSADATA data{};
     if (::WSAStartup(MAKEWORD(2, 2), &data) != 0)
         return;
@@ -94,7 +94,7 @@ CLocalHttpServer::CLocalHttpServer() {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
+    address.sin_port = htons(port);
     int length = sizeof(address);
     if (m_listener == INVALID_SOCKET ||
         ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||

@@ -1,5 +1,6 @@
 #pragma once
-// An HTTP server inside the test process, on 127.0.0.1 at a free port: it
+// An HTTP server inside the test process, on 127.0.0.1 at a free port or
+// one given (where a release was made to reach it at a known address): it
 // serves in-memory bodies by path, each answered as a test asks (a status,
 // a stall, a delay, a cut after some bytes, single byte ranges), one request
 // per connection, and records the requests it was sent, bodies included.
@@ -54,7 +55,8 @@ struct HttpRequestRecord {
 
 class CLocalHttpServer {
 public:
-    CLocalHttpServer();
+    // Port 0: a free port. Listening() is false when the port cannot be had.
+    explicit CLocalHttpServer(unsigned short port = 0);
     // Stops answering, ends stalled connections and joins every thread.
     ~CLocalHttpServer();
     CLocalHttpServer(const CLocalHttpServer&) = delete;

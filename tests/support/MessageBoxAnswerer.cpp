@@ -6,6 +6,7 @@ namespace {
 
 struct Search {
     DWORD processId;
+    int buttonId;
     HWND found;
 };
 
@@ -15,8 +16,10 @@ BOOL CALLBACK FindDialog(HWND hWnd, LPARAM lParam) {
     ::GetClassNameA(hWnd, className, sizeof(className));
     DWORD owner = 0;
     ::GetWindowThreadProcessId(hWnd, &owner);
+    // A dialog of the process without the button (its login window, say)
+    // may lie above the box.
     if (owner == search->processId && lstrcmpA(className, "#32770") == 0 &&
-        ::IsWindowVisible(hWnd)) {
+        ::IsWindowVisible(hWnd) && ::GetDlgItem(hWnd, search->buttonId)) {
         search->found = hWnd;
         return FALSE;
     }
@@ -47,7 +50,7 @@ bool MessageBoxAnswerer::Wait() {
 }
 
 HWND MessageBoxAnswerer::FindBox() const {
-    Search search{m_processId, nullptr};
+    Search search{m_processId, m_buttonId, nullptr};
     ::EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }

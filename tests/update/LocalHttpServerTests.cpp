@@ -1,5 +1,5 @@
-// The test server's byte ranges, which the download will ask for, and its
-// record of what it was asked.
+// The test server's byte ranges, which the download will ask for, its
+// record of what it was asked, and the port it is given.
 
 #include "LocalHttpServer.h"
 
@@ -62,6 +62,24 @@ TEST(LocalHttpServer, ServesSingleByteRangesAndRecordsThem) {
         EXPECT_EQ(requests[i].range, cases[i].range);
     }
     EXPECT_EQ(requests.back().path, "/none");
+}
+
+// A release reaches the server at the port it was made with: each test's
+// server takes it again, as long as no other server listens there.
+TEST(LocalHttpServer, TakesAGivenPortAgainOnceItsLastServerStopped) {
+    unsigned short port = 0;
+    {
+        CLocalHttpServer first;
+        first.Serve("/file", {200, "first"});
+        EXPECT_EQ(Get(first.Url("/file"), "").body, "first");
+        port = first.Port();
+    }
+    CLocalHttpServer again(port);
+    ASSERT_TRUE(again.Listening());
+    EXPECT_EQ(again.Port(), port);
+    again.Serve("/file", {200, "again"});
+    EXPECT_EQ(Get(again.Url("/file"), "").body, "again");
+    EXPECT_FALSE(CLocalHttpServer(port).Listening()) << "two servers listen on one port";
 }
 
 } // namespace

@@ -19,13 +19,7 @@ set(releases "${WORK_DIR}/releases")
 file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${keys}" "${WORK_DIR}/other")
 
-function(run)
-    execute_process(COMMAND ${ARGN} RESULT_VARIABLE failed OUTPUT_VARIABLE said
-                    ERROR_VARIABLE said)
-    if(failed)
-        message(FATAL_ERROR "${ARGN}:\n${said}")
-    endif()
-endfunction()
+include("${CMAKE_CURRENT_LIST_DIR}/release-steps.cmake")
 
 foreach(name update other)
     run("${ROOT}/scripts/update-key" "${keys}/${name}.pem")
