@@ -144,9 +144,7 @@ void CMainDlg::OnStartUpdateCheck() {
     // The window shows once its queue runs dry, after this message: a
     // timer, which never keeps the queue busy, looks again until it shows.
     // A game window open means the login window has shown (and hides now).
-    const bool shown =
-        m_gameOpen || (IsWindowVisible() && m_pBackdrop && m_pBackdrop->IsWindowVisible());
-    if (!shown) {
+    if (!m_gameOpen && !LoginShown()) {
         ::SetTimer(m_hWnd, kStartUpdateCheckTimer, kStartUpdateCheckRetryMs, nullptr);
         return;
     }
@@ -156,6 +154,10 @@ void CMainDlg::OnStartUpdateCheck() {
             std::make_unique<CUpdateCheck>(*m_updates.check, m_hWnd, kUpdateCheckedMessage);
     if (m_updates.crashReports && !m_crashReportSender)
         m_crashReportSender = std::make_unique<CCrashReportSender>(*m_updates.crashReports);
+}
+
+bool CMainDlg::LoginShown() const {
+    return IsWindowVisible() && m_pBackdrop && m_pBackdrop->IsWindowVisible();
 }
 
 LRESULT CMainDlg::OnTimer(WPARAM id, LPARAM) {
@@ -178,7 +180,8 @@ void CMainDlg::OnUpdateChecked() {
 
 LRESULT CMainDlg::OnActivate(WPARAM wParam, LPARAM) {
     const LRESULT result = Default();
-    // A player back from the game is asked now.
+    // Shown again (a game window that never opened gives the login window
+    // back): the player is asked now.
     if (LOWORD(wParam) != WA_INACTIVE && m_pendingUpdate)
         PostMessage(kAskAboutUpdateMessage);
     return result;
@@ -192,7 +195,9 @@ void CMainDlg::OnDestroy() {
 }
 
 void CMainDlg::AskAboutPendingUpdate() {
-    if (!m_pendingUpdate || !m_updates.ask || m_asking || m_gameOpen || !IsWindowVisible())
+    // Not over a game, nor once the game window has ended (the client is
+    // ending then, its login window hidden): the next start asks again.
+    if (!m_pendingUpdate || !m_updates.ask || m_asking || m_gameOpen || !LoginShown())
         return;
     const UpdateCheckResult found = std::move(*m_pendingUpdate);
     m_pendingUpdate.reset();

@@ -38,6 +38,8 @@ private:
     void OnBtnMin() { ShowBackdrop(SW_MINIMIZE); }
     void OnStartUpdateCheck();
     LRESULT OnTimer(WPARAM id, LPARAM);
+    // Whether the player sees the login window: it and its backdrop shown.
+    bool LoginShown() const;
     void OnUpdateChecked();
     LRESULT OnActivate(WPARAM wParam, LPARAM lParam);
     void OnDestroy();
