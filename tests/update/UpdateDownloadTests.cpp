@@ -1,7 +1,4 @@
-// The download of an update's installer against a local server: kept under
-// the release's per-user folder once its size and SHA-256 match, resumed
-// with a byte range after a cut or a cancel, and refused (deleted, or left
-// for resuming) whatever else the server does.
+// The download of an update's installer against a local server.
 
 #include "UpdateDownload.h"
 #include "UpdateServerTest.h"
@@ -27,13 +24,13 @@ protected:
         return download.Result().value_or(UpdateDownloadResult{});
     }
 
-    std::string KeptInstaller(const char* suffix = "") const {
-        return Kept((std::string("updates\\Game-2.1.0-setup.exe") + suffix).c_str());
+    static std::string Name(const char* suffix) {
+        return std::string("updates\\Game-2.1.0-setup.exe") + suffix;
     }
+    std::string KeptInstaller(const char* suffix = "") const { return Kept(Name(suffix).c_str()); }
     bool Exists(const char* suffix) const {
-        return ::GetFileAttributesA(
-                   m_folder.PathOf(std::string("updates\\Game-2.1.0-setup.exe") + suffix)
-                       .c_str()) != INVALID_FILE_ATTRIBUTES;
+        return ::GetFileAttributesA(m_folder.PathOf(Name(suffix)).c_str()) !=
+               INVALID_FILE_ATTRIBUTES;
     }
 
     // Larger than one read, different in every chunk.
@@ -67,13 +64,9 @@ TEST_F(UpdateDownloadTest, AWholeDownloadIsVerifiedAndKeptInTheReleasesFolder) {
     m_server.Serve(kInstallerPath, {200, m_installer});
     const UpdateDownloadResult result = Download(Described(m_installer));
     EXPECT_EQ(result.end, UpdateDownloadEnd::Verified) << result.problem;
-    EXPECT_EQ(result.installer, ToWide(m_folder.PathOf("updates\\Game-2.1.0-setup.exe"), CP_ACP));
+    EXPECT_EQ(result.installer, ToWide(m_folder.PathOf(Name("")), CP_ACP));
     EXPECT_TRUE(KeptInstaller() == m_installer);
     EXPECT_FALSE(Exists(".part"));
-    const std::string log = Kept("update.log");
-    EXPECT_NE(log.find("downloading " + m_server.Url(kInstallerPath) + " (300"), std::string::npos)
-        << log;
-    EXPECT_NE(log.find("verified: "), std::string::npos) << log;
 
     // Verified before and not run: taken as it is.
     EXPECT_EQ(Download(Described(m_installer)).end, UpdateDownloadEnd::Verified);
@@ -81,7 +74,7 @@ TEST_F(UpdateDownloadTest, AWholeDownloadIsVerifiedAndKeptInTheReleasesFolder) {
 }
 
 TEST_F(UpdateDownloadTest, APartLargerThanDescribedIsDownloadedAgainWhole) {
-    m_folder.Write("updates\\Game-2.1.0-setup.exe.part", m_installer + "more");
+    m_folder.Write(Name(".part"), m_installer + "more");
     m_server.Serve(kInstallerPath, {200, m_installer});
     EXPECT_EQ(Download(Described(m_installer)).end, UpdateDownloadEnd::Verified);
     EXPECT_TRUE(KeptInstaller() == m_installer);
@@ -117,9 +110,6 @@ TEST_F(UpdateDownloadTest, ACutOrCancelledDownloadResumesWhereItStopped) {
     EXPECT_EQ(requests[0].range, "");
     EXPECT_EQ(requests[1].range, "bytes=100000-");
     EXPECT_EQ(requests[2].range, "bytes=100000-");
-    const std::string log = Kept("update.log");
-    EXPECT_NE(log.find("cancelled at 100000 bytes"), std::string::npos) << log;
-    EXPECT_NE(log.find("resumed at 100000 bytes"), std::string::npos) << log;
 }
 
 TEST_F(UpdateDownloadTest, WhatIsNotTheDescribedInstallerIsNeverKept) {
@@ -139,12 +129,11 @@ TEST_F(UpdateDownloadTest, WhatIsNotTheDescribedInstallerIsNeverKept) {
         {HttpRoute::Cut(m_installer, 1000), "the connection ended at 1000 bytes", true},
     };
     for (const auto& c : cases) {
-        ::DeleteFileA(m_folder.PathOf("updates\\Game-2.1.0-setup.exe.part").c_str());
+        ::DeleteFileA(m_folder.PathOf(Name(".part")).c_str());
         m_server.Serve(kInstallerPath, c.route);
         const UpdateDownloadResult result = Download(Described(m_installer));
         EXPECT_EQ(result.end, UpdateDownloadEnd::Failed) << c.logged;
         EXPECT_NE(result.problem.find(c.logged), std::string::npos) << result.problem;
-        EXPECT_NE(Kept("update.log").find("stopped: "), std::string::npos);
         EXPECT_FALSE(Exists("")) << c.logged;
         EXPECT_EQ(Exists(".part"), c.partKept) << c.logged;
     }

@@ -1,10 +1,7 @@
-// The update as a player meets it: release 1.0.0 of a game with updates,
-// installed once for these tests (the update_e2e_install fixture), started
-// from its folder against a server on the port its update address names,
-// which serves the packaging's 1.1.0 (make-e2e-releases.cmake). Where the
-// download fails, the client carries on as 1.0.0; where it succeeds, the
-// installer upgrades the installation and starts 1.1.0. The last test
-// upgrades the installation, so it runs last.
+// The update as a player meets it: the installed 1.0.0 (update_e2e_install
+// fixture) started against a server on its update address's port serving
+// 1.1.0 (make-e2e-releases.cmake). The last test upgrades the installation,
+// so it runs last.
 
 #include "ChildProcess.h"
 #include "InstalledProgram.h"
@@ -21,6 +18,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -63,19 +61,13 @@ std::string InstalledVersion() {
     return value;
 }
 
-// What a message box of the client said, once answered.
-struct Answered {
-    std::string caption;
-    std::string text;
-};
-
-// Answers the client's next message box with `button`, as a player would;
-// nothing when none came within a minute.
-std::optional<Answered> Answer(const ChildProcess& client, int button) {
+// Answers the client's next message box with `button` as a player would;
+// its caption, or nothing when none came within a minute.
+std::optional<std::string> Answer(const ChildProcess& client, int button) {
     MessageBoxAnswerer answerer(button, client.Id(), 60000);
     if (!answerer.Wait())
         return std::nullopt;
-    return Answered{answerer.Caption(), answerer.Text()};
+    return answerer.Caption();
 }
 
 class InstalledUpdateTest : public ::testing::Test {
@@ -86,7 +78,6 @@ protected:
         // Each case starts without the log and the downloads of the last.
         m_data = ReleaseDataFolder(kId);
         ASSERT_FALSE(m_data.empty());
-        ::DeleteFileW((m_data + kUpdateLogFile).c_str());
         RemoveDownloads();
         ASSERT_TRUE(m_server->Listening()) << "port " << Port() << " is taken";
     }
@@ -128,17 +119,11 @@ protected:
         return found;
     }
 
+    // The log and the downloads of the last case.
     void RemoveDownloads() const {
-        const std::wstring updates = m_data + L"updates";
-        WIN32_FIND_DATAW entry;
-        HANDLE search = ::FindFirstFileW((updates + L"\\*").c_str(), &entry);
-        if (search != INVALID_HANDLE_VALUE) {
-            do
-                ::DeleteFileW((updates + L"\\" + entry.cFileName).c_str());
-            while (::FindNextFileW(search, &entry));
-            ::FindClose(search);
-        }
-        ::RemoveDirectoryW(updates.c_str());
+        ::DeleteFileW((m_data + kUpdateLogFile).c_str());
+        std::error_code ignored;
+        std::filesystem::remove_all(std::filesystem::path(m_data + L"updates"), ignored);
     }
 
     std::wstring m_data;
@@ -152,38 +137,32 @@ bool IsPrompt(HWND window) {
     return std::string(name) == "#32770" && ::GetDlgItem(window, IDYES);
 }
 
-// After a failed download the player is told, and the login window is
-// there as it would be without updates: the client runs on as 1.0.0.
+// After a failed download the player is told, and the client runs on as
+// 1.0.0 with its login window.
 TEST_F(InstalledUpdateTest, AFailedDownloadLeavesTheLoginWindowAndTheInstalledRelease) {
     const std::string url = "http://127.0.0.1:" + std::to_string(Port()) + kInstallerPath;
     const struct {
-        const char* what;
         HttpRoute installer;
-        // The server is gone by the time the player answers.
+        // The server is gone by the time the player answers; the last case.
         bool down;
         const char* logged;
     } cases[] = {
-        {"the server gone", {}, true, "no answer"},
-        {"404", {404, "gone"}, false, "HTTP 404"},
-        {"500", {500, "broken"}, false, "HTTP 500"},
+        {{404, "gone"}, false, "HTTP 404"},
+        {{500, "broken"}, false, "HTTP 500"},
+        {{}, true, "no answer"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        ::DeleteFileW((m_data + kUpdateLogFile).c_str());
-        m_server.reset();
-        m_server = std::make_unique<CLocalHttpServer>(Port());
+        SCOPED_TRACE(c.logged);
+        RemoveDownloads();
         ServeUpdate(c.installer);
         std::unique_ptr<ChildProcess> client = StartClient();
         ASSERT_NE(client->WaitForWindow(IsPrompt, 60000), nullptr) << Log();
         if (c.down)
             m_server.reset();
         ASSERT_TRUE(Answer(*client, IDYES));
-        const std::optional<Answered> told = Answer(*client, IDOK);
-        ASSERT_TRUE(told) << "the player was not told:\n" << Log();
-        EXPECT_EQ(told->caption, "游戏更新");
+        EXPECT_EQ(Answer(*client, IDOK), "游戏更新") << "the player was not told:\n" << Log();
         const LoginWindows login = WaitForLoginWindow(*client);
         EXPECT_TRUE(login.content && ::IsWindowVisible(login.backdrop));
-        EXPECT_EQ(client->ExitCode(), STILL_ACTIVE);
         const std::string log = Log();
         EXPECT_NE(log.find("stopped: " + std::string(c.logged), log.find("downloading " + url)),
                   std::string::npos)
@@ -203,39 +182,27 @@ TEST_F(InstalledUpdateTest, ADownloadCutShortIsResumedOnTheNextStart) {
         std::unique_ptr<ChildProcess> client = StartClient();
         ASSERT_TRUE(Answer(*client, IDYES)) << Log();
         ASSERT_TRUE(Answer(*client, IDOK)) << Log();
-        EXPECT_EQ(client->ExitCode(), STILL_ACTIVE);
     }
     const std::vector<HttpRequestRecord> requests = InstallerRequests();
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[0].range, "");
     EXPECT_EQ(requests[1].range, "bytes=" + std::to_string(cut) + "-");
-    EXPECT_NE(Log().find("resumed at " + std::to_string(cut) + " bytes"), std::string::npos)
-        << Log();
-    EXPECT_EQ(FixedFileVersion(Exe()), "1.0.0.0");
-    EXPECT_EQ(InstalledVersion(), "1.0.0");
 }
 
 TEST_F(InstalledUpdateTest, UpdateNowDownloadsInstallsAndStartsTheNewRelease) {
-    const std::string installer = Made("1.1.0/AutoUpdateGame-1.1.0-setup.exe");
-    ServeUpdate({200, installer});
+    ServeUpdate({200, Made("1.1.0/AutoUpdateGame-1.1.0-setup.exe")});
     std::unique_ptr<ChildProcess> client = StartClient();
-    const std::optional<Answered> prompt = Answer(*client, IDYES);
-    ASSERT_TRUE(prompt) << "no update was offered:\n" << Log();
-    EXPECT_NE(prompt->text.find("1.1.0"), std::string::npos) << prompt->text;
+    ASSERT_TRUE(Answer(*client, IDYES)) << "no update was offered:\n" << Log();
     ASSERT_TRUE(client->WaitForExit(120000)) << "the client did not end for the installer:\n"
                                              << Log();
     client.reset();
 
-    // The installer waits for the client, upgrades, then starts the new one:
-    // a process whose executable is the installation's.
+    // The installer waits for the client, upgrades, then starts the new one.
     const DWORD started = ProcessRunningFrom(Exe(), 180000);
     ASSERT_NE(started, 0u) << "no client runs from the installation:\n" << Log();
     EXPECT_EQ(FixedFileVersion(Exe()), "1.1.0.0");
     EXPECT_EQ(VersionString(Exe(), "ProductVersion"), "1.1.0");
     EXPECT_TRUE(PumpUntil([] { return InstalledVersion() == "1.1.0"; }, 60000));
-    EXPECT_EQ(InstallerRequests().size(), 1u);
-    EXPECT_NE(Log().find("run: AutoUpdateGame-1.1.0-setup.exe /S /UPDATE="), std::string::npos)
-        << Log();
 }
 
 } // namespace

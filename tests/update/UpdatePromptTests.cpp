@@ -123,7 +123,7 @@ TEST_F(UpdatePromptTest, UpdateNowOpensTheDownloadWindowAndOnlyAMandatoryUpdateE
     const struct {
         UpdateVersion running;
         int promptButton;
-        // Clicked in the download window (cancel) or in the box telling of a failure.
+        // In the download window (cancel) or the box telling of the failure.
         int thenButton;
         const char* logged;
         bool quits;
@@ -138,19 +138,18 @@ TEST_F(UpdatePromptTest, UpdateNowOpensTheDownloadWindowAndOnlyAMandatoryUpdateE
         CMainDlg login(LoginUpdates{Setup(c.running), true});
         MessageBoxAnswerer prompt(c.promptButton);
         std::unique_ptr<MessageBoxAnswerer> then;
-        std::string caption, version, amount;
+        std::string version, amount;
         bool closedByTest = false;
         CTimedSteps steps({
             [&] { return prompt.Answered(); },
             [&] {
                 const HWND window = DownloadWindow();
-                if (!window)
-                    return false;
-                caption = TextOf(window);
-                version = TextOf(::GetDlgItem(window, CUpdateDownloadDlg::kVersionLine));
-                amount = TextOf(::GetDlgItem(window, CUpdateDownloadDlg::kAmountLine));
-                then = std::make_unique<MessageBoxAnswerer>(c.thenButton);
-                return true;
+                if (window) {
+                    version = TextOf(::GetDlgItem(window, CUpdateDownloadDlg::kVersionLine));
+                    amount = TextOf(::GetDlgItem(window, CUpdateDownloadDlg::kAmountLine));
+                    then = std::make_unique<MessageBoxAnswerer>(c.thenButton);
+                }
+                return window != nullptr;
             },
             [&] { return then->Answered(); },
             [&] { return Kept("update.log").find(c.logged, logged) != std::string::npos; },
@@ -162,18 +161,13 @@ TEST_F(UpdatePromptTest, UpdateNowOpensTheDownloadWindowAndOnlyAMandatoryUpdateE
         });
         login.DoModal();
         EXPECT_TRUE(steps.GivenUp().empty()) << what << ": step " << steps.GivenUp().front();
-        EXPECT_EQ(caption, "游戏更新") << what;
         EXPECT_EQ(version, "正在下载新版本 2.1.0") << what;
         EXPECT_NE(amount.find("已下载 0.0 MB，还剩 "), std::string::npos) << amount;
-        if (c.thenButton == IDOK) {
+        if (then && c.thenButton == IDOK) {
             EXPECT_NE(then->Text().find("请稍后再试"), std::string::npos) << then->Text();
         }
-        EXPECT_NE(Kept("update.log").find(c.logged, logged), std::string::npos)
-            << Kept("update.log");
+        EXPECT_NE(Kept("update.log").find(c.logged, logged), std::string::npos) << what;
         EXPECT_EQ(closedByTest, !c.quits) << what;
-        EXPECT_EQ(
-            ::GetFileAttributesA(m_folder.PathOf("updates\\UpdateGame-2.1.0-setup.exe").c_str()),
-            INVALID_FILE_ATTRIBUTES);
     }
 }
 
