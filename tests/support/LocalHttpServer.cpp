@@ -217,8 +217,11 @@ void CLocalHttpServer::Answer(std::uintptr_t socket) {
     int status = route->status;
     body = route->body;
     std::string extra;
-    if (status == 200 && !record.range.empty()) {
-        if (const auto range = ByteRange(record.range, body.size())) {
+    if (status == 200 && !record.range.empty() && route->ranges != HttpRoute::Ranges::Ignored) {
+        const auto range = route->ranges == HttpRoute::Ranges::Served
+                               ? ByteRange(record.range, body.size())
+                               : std::nullopt;
+        if (range) {
             status = 206;
             extra = "Content-Range: bytes " + std::to_string(range->first) + "-" +
                     std::to_string(range->second) + "/" + std::to_string(body.size()) + "\r\n";

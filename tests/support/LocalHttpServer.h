@@ -43,6 +43,9 @@ struct HttpRoute {
     bool held = false;
     // Close the connection after this many bytes of the body.
     std::optional<std::size_t> cutAfter;
+    // How a request for a byte range is answered: with the range (206), with
+    // the whole body (200, as servers without ranges do), or refused (416).
+    enum class Ranges { Served, Ignored, Refused } ranges = Ranges::Served;
 };
 
 struct HttpRequestRecord {

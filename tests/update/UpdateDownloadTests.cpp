@@ -112,6 +112,29 @@ TEST_F(UpdateDownloadTest, ACutOrCancelledDownloadResumesWhereItStopped) {
     EXPECT_EQ(requests[2].range, "bytes=100000-");
 }
 
+TEST_F(UpdateDownloadTest, AServerWithoutRangesGetsTheWholeFileAskedForAgain) {
+    using enum HttpRoute::Ranges;
+    const struct {
+        HttpRoute::Ranges ranges;
+        std::vector<std::string> asked;
+    } cases[] = {{Ignored, {"bytes=100000-"}}, {Refused, {"bytes=100000-", ""}}};
+    for (const auto& c : cases) {
+        m_folder.Write(Name(".part"), m_installer.substr(0, 100000));
+        HttpRoute route(200, m_installer);
+        route.ranges = c.ranges;
+        m_server.Serve(kInstallerPath, route);
+        const std::size_t before = m_server.Requests().size();
+        const UpdateDownloadResult result = Download(Described(m_installer));
+        EXPECT_EQ(result.end, UpdateDownloadEnd::Verified) << result.problem;
+        EXPECT_TRUE(KeptInstaller() == m_installer);
+        std::vector<std::string> asked;
+        for (const HttpRequestRecord& request : m_server.Requests())
+            asked.push_back(request.range);
+        EXPECT_EQ(std::vector<std::string>(asked.begin() + before, asked.end()), c.asked);
+        ::DeleteFileA(m_folder.PathOf(Name("")).c_str());
+    }
+}
+
 TEST_F(UpdateDownloadTest, WhatIsNotTheDescribedInstallerIsNeverKept) {
     std::string altered = m_installer;
     altered[150000] ^= 1;
