@@ -43,13 +43,7 @@ std::string HashOf(const std::wstring& path) {
     const std::optional<Sha256Digest> digest = Sha256OfFile(path);
     if (!digest)
         return "none (no file, or unreadable)";
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char byte : *digest) {
-        hex += kHex[byte >> 4];
-        hex += kHex[byte & 0xF];
-    }
-    return hex;
+    return Sha256Hex(*digest);
 }
 
 // The reports' names sort by time: crash-YYYYMMDD-HHMMSS-<process id>.
